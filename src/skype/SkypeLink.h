@@ -50,6 +50,8 @@ public:
     static void SetHookFactory(HookFactory factory);
     static void SetTimings(const SkypeLinkTimings& timings);
     static SkypeLinkTimings Timings();
+    // The send retry budget is process-wide; tests that count retries start it afresh.
+    static void ResetSendRetryBudget();
 
     // Parser (user-interface thread).
     void ParseNotification(const QString& text);
@@ -82,6 +84,8 @@ public:
     QString ClientWindow() const;
     QString ApiWindow() const;
     HWND MainWindow() const { return m_mainWindow; }
+    // Where events go; normally given to Attach.
+    void SetMainWindow(HWND window) { m_mainWindow = window; }
     // Runs one keep-alive tick now (tests drive the keep-alive through this or a short period).
     void KeepAliveTick();
 
@@ -97,6 +101,8 @@ private:
     void CloseLink();
     void SendThread();
     UINT SendOne(const QString& command);
+    void Pause(int ms);
+    void QueueFullNameRequest(const QString& handle);
     void Post(UINT msg, WPARAM w, LPARAM l);
     void RestartContactsTimer();
     void DoRerequestAudio();
@@ -118,12 +124,12 @@ private:
     std::unique_ptr<ISkypeTransport> m_transport;
     std::thread m_sendThread;
 
-    mutable std::mutex m_requestedLock; // requested ids and client window, read off-thread
+    mutable std::mutex m_sharedLock; // requested ids and client window, used off-thread too
     QString m_requestedIds;
     QString m_clientWindow;
     QString m_currentUser;
 
-    HWND m_mainWindow = kNoWindow;
+    std::atomic<HWND> m_mainWindow{kNoWindow};
     QString m_className;
     std::atomic<int> m_userStatus{0};
     std::atomic<bool> m_stop{false};
@@ -137,6 +143,7 @@ private:
     QString m_chatName;
     CEvent m_chatOpened{false};
     CEvent m_attached{false};
+    CEvent m_stopEvent{true};
     int m_missedPings = 0;
     QTimer m_keepAlive;
     QTimer m_contactsTimer;
