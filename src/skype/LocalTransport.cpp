@@ -60,3 +60,8 @@ void CLocalTransport::ClearSent()
     std::lock_guard lock(m_lock);
     m_sent.clear();
 }
+
+UINT CLocalTransport::DeliverBytes(const QByteArray& data, const QString& fromWindow)
+{
+    return m_sink ? m_sink->OnCopyData(fromWindow, data) : 0;
+}

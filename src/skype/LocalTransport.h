@@ -23,6 +23,7 @@ public:
     // The client's side (call on the link's thread).
     void DeliverAttach(UINT status, const QString& clientWindow = kClientWindow);
     UINT DeliverText(const QString& text, const QString& fromWindow = kClientWindow);
+    UINT DeliverBytes(const QByteArray& data, const QString& fromWindow = kClientWindow);
 
     // What the link sent, as texts (without the NUL), in order.
     QStringList Sent() const;
