@@ -43,26 +43,42 @@ void CAudioStreamer::Stop()
     {
         std::lock_guard lock(m_lock);
         m_stop = true;
-        // Unblocks a send() waiting for a reader that does not read.
-        if (m_socket >= 0)
-            ::shutdown(m_socket, SHUT_RDWR);
     }
     m_wake.notify_all();
     m_thread.join();
 }
 
+bool CAudioStreamer::StopRequested()
+{
+    std::lock_guard lock(m_lock);
+    return m_stop;
+}
+
 bool CAudioStreamer::SendAll(const char* data, std::size_t size)
 {
+    // The socket does not block: a reader that stops reading cannot hold up Stop(). A block
+    // that has begun is finished when the reader allows it within a short grace time, so the
+    // reader sees whole blocks up to the end.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point giveUp = Clock::time_point::max();
     while (size > 0) {
-        const ssize_t n = ::send(m_socket, data, size, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
+        const ssize_t n = ::send(m_socket, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            data += n;
+            size -= std::size_t(n);
+            m_bytesSent += std::uint64_t(n);
+            continue;
         }
-        data += n;
-        size -= std::size_t(n);
-        m_bytesSent += std::uint64_t(n);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        if (giveUp == Clock::time_point::max() && StopRequested())
+            giveUp = Clock::now() + std::chrono::milliseconds(sim::kStopGraceMs);
+        if (Clock::now() >= giveUp)
+            return false;
+        pollfd p{m_socket, POLLOUT, 0};
+        ::poll(&p, 1, sim::kSendPollMs);
     }
     return true;
 }
@@ -84,19 +100,12 @@ void CAudioStreamer::Run()
 {
     using Clock = std::chrono::steady_clock;
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    {
-        std::lock_guard lock(m_lock);
-        m_socket = fd;
-    }
+    m_socket = fd;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(m_port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool stopped = false;
-    {
-        std::lock_guard lock(m_lock);
-        stopped = m_stop;
-    }
+    const bool stopped = StopRequested();
     if (fd < 0 || stopped || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         const int error = errno;
         if (!stopped)
@@ -120,8 +129,7 @@ void CAudioStreamer::Run()
                 block[2 * i + 1] = char(u >> 8);
             }
             if (!SendAll(block, sizeof block)) {
-                std::lock_guard lock(m_lock);
-                end = m_stop ? "stopped" : "closed";
+                end = StopRequested() ? "stopped" : "closed";
                 break;
             }
             std::unique_lock lock(m_lock);
@@ -141,10 +149,7 @@ void CAudioStreamer::Run()
         m_connected = false;
         SimLog("AUDIO", QStringLiteral("%1 %2 bytes=%3").arg(QLatin1String(end), Tag()).arg(m_bytesSent.load()));
     }
-    {
-        std::lock_guard lock(m_lock);
-        m_socket = -1;
-    }
+    m_socket = -1;
     if (fd >= 0)
         ::close(fd);
     m_running = false;

@@ -34,6 +34,7 @@ public:
 private:
     void Run();
     bool SendAll(const char* data, std::size_t size);
+    bool StopRequested();
     bool PeerClosed();
     QString Tag() const;
 
@@ -44,10 +45,10 @@ private:
     const bool m_fast;
 
     std::thread m_thread;
-    std::mutex m_lock; // guards m_stop and m_socket for the wake-up
+    std::mutex m_lock; // guards m_stop
     std::condition_variable m_wake;
     bool m_stop = false;
-    int m_socket = -1;
+    int m_socket = -1; // used by the thread only
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_connected{false};
     std::atomic<std::uint64_t> m_bytesSent{0};

@@ -32,6 +32,10 @@ constexpr int kBlockMs = 10;
 // When the streamer falls this far behind its schedule (a stalled reader), it starts a new
 // schedule instead of sending the backlog at once.
 constexpr int kMaxLagMs = 500;
+// A stream asked to stop finishes the block it has begun for at most this long.
+constexpr int kStopGraceMs = 100;
+// While the reader's window is full, the streamer looks again after this long.
+constexpr int kSendPollMs = 10;
 constexpr double kDefaultOwnToneHz = 440.0;
 constexpr double kDefaultRemoteToneHz = 660.0;
 constexpr double kToneAmplitude = 8000.0;
