@@ -140,7 +140,9 @@ CXmlDocument::LoadResult CXmlDocument::Load(const QString& path)
 QByteArray CXmlDocument::ToBytes() const
 {
     ByteWriter writer;
+    writer.bytes.reserve(m_lastSize + m_lastSize / 8 + 4096); // the file only grows by an entry at a time
     m_doc.save(writer, "", kFormat, pugi::encoding_utf8);
+    m_lastSize = writer.bytes.size();
     return writer.bytes;
 }
 

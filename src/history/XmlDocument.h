@@ -58,4 +58,5 @@ private:
     QString m_path;
     QString m_unreadablePath; // a file that failed to parse, still to be moved aside
     bool m_loaded = false;
+    mutable qsizetype m_lastSize = 0; // size of the last written document
 };
