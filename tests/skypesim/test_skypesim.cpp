@@ -30,7 +30,8 @@ protected:
     }
     void TearDown() override
     {
-        sim.Stop();
+        // A clean exit: no crash and no sanitizer report in skypesim itself.
+        EXPECT_EQ(sim.Stop(), 0) << sim.StdErr().toStdString();
         program.reset();
     }
     void StartAttached(QStringList args = {})
