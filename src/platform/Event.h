@@ -5,6 +5,8 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/Wait.h"
+
 class CEvent {
 public:
     explicit CEvent(bool manualReset = false, bool initiallySet = false)
@@ -33,7 +35,7 @@ public:
         std::unique_lock lock(m_lock);
         if (timeoutMs < 0)
             m_cv.wait(lock, [&] { return m_set; });
-        else if (!m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_set; }))
+        else if (!platform::WaitFor(m_cv, lock, std::chrono::milliseconds(timeoutMs), [&] { return m_set; }))
             return false;
         if (!m_manual)
             m_set = false;
