@@ -32,28 +32,6 @@ QString AsciiLower(const QString& text)
     return out;
 }
 
-// The command with the reply text cut, at a character boundary, so that its UTF-8 form and the
-// terminating NUL fit the link's send buffer. A reply is never refused for its length.
-QString FittedCommand(const QString& head, const QString& text)
-{
-    const qsizetype room = kSendBufferBytes - 1 - head.toUtf8().size();
-    if (room <= 0)
-        return head;
-    if (text.toUtf8().size() <= room)
-        return head + text;
-    qsizetype bytes = 0;
-    qsizetype cut = 0;
-    while (cut < text.size()) {
-        const qsizetype step = text[cut].isHighSurrogate() && cut + 1 < text.size() ? 2 : 1;
-        const qsizetype size = text.mid(cut, step).toUtf8().size();
-        if (bytes + size > room)
-            break;
-        bytes += size;
-        cut += step;
-    }
-    return head + text.left(cut);
-}
-
 } // namespace
 
 CChatAutoReply::CChatAutoReply(CCommandQueue& queue) : m_queue(queue), m_profile(*CGeneralProfile::Instance())
@@ -135,8 +113,10 @@ void CChatAutoReply::ReplyIfArmed(const QString& chatName)
         allowed = m_profile.notonlinereply;
     if (!allowed)
         return; // stays armed
-    // A closed queue (link not attached) refuses the reply; the chat counts as answered all the same.
-    m_queue.Enqueue(FittedCommand(QLatin1String(kReplyCommand) + chatName + u' ', m_profile.replytxt));
+    // A closed queue (link not attached) refuses the reply, and so does one whose UTF-8 form does
+    // not fit the link's send buffer (it is never sent cut short); the chat counts as answered
+    // all the same.
+    m_queue.Enqueue(QLatin1String(kReplyCommand) + chatName + u' ' + m_profile.replytxt);
     entry->armed = false;
 }
 

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QUuid>
 
+#include "chat/ChatAutoReply.h"
 #include "skype/DBusTransport.h"
 #include "skype/SkypeText.h"
 
@@ -15,7 +16,8 @@ namespace {
 std::mutex g_instanceLock;
 std::atomic<CSkypeLink*> g_link{nullptr};
 CSkypeLink::TransportFactory g_transportFactory;
-CSkypeLink::HookFactory g_hookFactory;
+// The chat auto-reply engine is created and freed with the link.
+CSkypeLink::HookFactory g_hookFactory = &CChatAutoReply::ForLink;
 SkypeLinkTimings g_timings;
 // Retries of failed sends over the whole run.
 std::atomic<int> g_sendRetries{0};

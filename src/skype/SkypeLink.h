@@ -45,7 +45,8 @@ public:
     // Frees the process's link.
     static void Release();
 
-    // Test and platform hooks; set before the link is created.
+    // Test and platform hooks; set before the link is created. The hook factory defaults to the
+    // chat auto-reply engine; an empty one leaves the link without a hook.
     static void SetTransportFactory(TransportFactory factory);
     static void SetHookFactory(HookFactory factory);
     static void SetTimings(const SkypeLinkTimings& timings);

@@ -30,13 +30,11 @@ protected:
         t.contactsSettleMs = 50;
         t.copyDataTimeoutMs = 2000;
         CSkypeLink::SetTimings(t);
-        CSkypeLink::SetHookFactory(&CChatAutoReply::ForLink);
         CGeneralProfile::Instance()->SetDefaults();
     }
     void TearDown() override
     {
         CSkypeLink::Release();
-        CSkypeLink::SetHookFactory(nullptr);
         CSkypeLink::SetTimings(SkypeLinkTimings{});
     }
     bool Attach()
