@@ -1,4 +1,6 @@
 #include <QDir>
+#include <QFile>
+#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
@@ -46,4 +48,23 @@ TEST(Folders, FollowTheXdgVariables)
     qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
     EXPECT_TRUE(Folders::Ensure(Folders::AppData()));
     EXPECT_TRUE(QDir(Folders::AppData()).exists());
+}
+
+#include "platform/SingleInstance.h"
+
+TEST(SingleInstance, SecondCopyIsRefusedAndALeftoverLockIsTakenOver)
+{
+    CSingleInstance first("KESTREL_CALLRECORDER");
+    ASSERT_TRUE(first.Acquire());
+    EXPECT_TRUE(first.Path().startsWith(testenv::Root() + "/runtime/"));
+    CSingleInstance second("KESTREL_CALLRECORDER");
+    EXPECT_FALSE(second.Acquire());
+
+    // A lock left behind by a copy that died (its process no longer exists) does not count.
+    QFile stale(testenv::Root() + "/runtime/KESTREL_STALE.lock");
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("999999\nkestrel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    stale.close();
+    CSingleInstance after("KESTREL_STALE");
+    EXPECT_TRUE(after.Acquire());
 }
