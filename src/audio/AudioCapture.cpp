@@ -183,6 +183,8 @@ bool CAudioCapture::Queueing(bool own) const
 
 void CAudioCapture::SideReceiver::OnRead(const std::uint8_t* data, int n, const std::uint8_t* blocks, int blockBytes)
 {
+    if (blockBytes > 0)
+        blocksReceived.fetch_add(static_cast<std::uint64_t>(blockBytes / kChunkBytes), std::memory_order_relaxed);
     if (blockBytes > 0 && owner.Queueing(own) && owner.m_mixer) {
         for (int at = 0; at + kChunkBytes <= blockBytes; at += kChunkBytes) {
             CBuffer chunk(const_cast<std::uint8_t*>(blocks + at), kChunkBytes);

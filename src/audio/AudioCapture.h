@@ -97,6 +97,9 @@ public:
     // True while the side's receive thread runs.
     bool OwnThreadRunning() const { return m_own.threadRunning; }
     bool RemoteThreadRunning() const { return m_remote.threadRunning; }
+    // Whole 320-byte blocks each side has received since construction, queued or not.
+    std::uint64_t OwnBlocksReceived() const { return m_own.blocksReceived.load(std::memory_order_relaxed); }
+    std::uint64_t RemoteBlocksReceived() const { return m_remote.blocksReceived.load(std::memory_order_relaxed); }
     // The ports the servers listen on (0 when not listening).
     std::uint16_t OwnPort() const { return m_own.server.LocalPort(); }
     std::uint16_t RemotePort() const { return m_remote.server.LocalPort(); }
@@ -118,6 +121,7 @@ private:
         std::atomic<bool> started{false};
         std::atomic<bool> threadRunning{false};
         CLevelMeter meter; // receive thread only
+        std::atomic<std::uint64_t> blocksReceived{0};
     };
 
     bool StartServer(SideReceiver& side);
