@@ -55,7 +55,7 @@ bool CAudioMixer::Start(const QString& path, int mode, std::uint32_t outRate, st
         SetLastError(ERROR_KESTREL_NO_OUTPUT_PATH);
         return false;
     }
-    if (m_running)
+    if (m_running || m_stopping)
         return false;
     // An aborted recording is still open: finish it first.
     Reset();
@@ -278,12 +278,14 @@ void CAudioMixer::Stop()
     // flowing meanwhile, so windows still paint and posted messages are handled.
     QCoreApplication* app = QCoreApplication::instance();
     const bool uiThread = app && QThread::currentThread() == app->thread();
+    m_stopping = true;
     while (!WaitThreadEnd(uiThread ? kStopPumpSleepMs : 1000)) {
         if (uiThread)
             QCoreApplication::processEvents();
     }
     JoinThread();
     Reset();
+    m_stopping = false;
 }
 
 void CAudioMixer::Reset()

@@ -46,7 +46,8 @@ public:
     // Opens path (with its extension) for mode 0 mono, 1 stereo, 2 joint stereo (other values
     // mono) at the output rate (0: LAME chooses) and bit rate, and starts the mixer thread. False
     // with the last error 4352 for a null path, false when the file or the encoder cannot be
-    // opened (the writer has told the user), false while a recording is running. The caller sets
+    // opened (the writer has told the user), false while a recording is running or a Stop is
+    // still waiting for the previous one (its events may run handlers). The caller sets
     // the side before any chunk may be queued.
     bool Start(const QString& path, int mode, std::uint32_t outRate, std::uint32_t kbps);
 
@@ -118,6 +119,7 @@ private:
     std::atomic<bool> m_threadDone{false};  // the thread ended by itself, queues written
     std::atomic<bool> m_threadEnded{true};  // the thread has ended, whichever way
     std::atomic<bool> m_abort{false};
+    bool m_stopping = false; // Stop is waiting (user-interface thread only)
     std::mutex m_wakeLock; // wakes the sleeping thread on Stop and Abort, and Stop on its end
     std::condition_variable m_wake;
     std::int16_t m_mixed[2 * kChunkSamples] = {};

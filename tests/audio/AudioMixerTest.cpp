@@ -10,6 +10,7 @@
 #include "audio/AudioMixer.h"
 #include "audio/Mp3Decode.h"
 #include "platform/LastError.h"
+#include "platform/MessageWindow.h"
 #include "support/TestEnv.h"
 
 using namespace audiotest;
@@ -173,8 +174,9 @@ TEST(AudioMixer, SideSelection)
         EXPECT_GE(d.SamplesPerChannel(), kDelay + 60 * kChunkSamples);
         EXPECT_LT(d.SamplesPerChannel(), kDelay + 60 * kChunkSamples + d.frameSamples);
         EXPECT_NEAR(ChunkRms(d, 0, 0, 60), c.left, 800);
-        if (c.right >= 0)
+        if (c.right >= 0) {
             EXPECT_NEAR(ChunkRms(d, 1, 0, 60), c.right, 800);
+        }
     }
 }
 
@@ -251,4 +253,48 @@ TEST(AudioMixer, ConcurrentPushesLoseNothing)
         EXPECT_NEAR(ChunkRms(d, 0, 0, kChunks), Amp(kOwnAmp), 800);
         EXPECT_NEAR(ChunkRms(d, 1, 0, kChunks), Amp(kRemoteAmp), 800);
     }
+}
+
+namespace {
+// Handles one posted message by trying to start another recording.
+class StartingWindow : public CMessageWindow {
+public:
+    explicit StartingWindow(CAudioMixer& mixer) : m_mixer(mixer) {}
+    ~StartingWindow() override { DestroyWindowHandle(); }
+    bool OnWindowMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override
+    {
+        if (msg != WM_USER + 7)
+            return false;
+        handled = true;
+        started = m_mixer.Start(TempPath("during-stop.mp3"), kModeMono, 16000, 32);
+        return true;
+    }
+    bool handled = false;
+    bool started = true;
+
+private:
+    CAudioMixer& m_mixer;
+};
+} // namespace
+
+// Stop keeps the user-interface thread's events flowing while the queues drain; a handler that
+// tries to start a recording meanwhile is refused instead of taking over the mixer.
+TEST(AudioMixer, StopRunsEventsAndRefusesAStartMeanwhile)
+{
+    CAudioMixer mixer(kFast, 4096);
+    StartingWindow window(mixer);
+    const QString path = TempPath("long-drain.mp3");
+    ASSERT_TRUE(mixer.Start(path, kModeJointStereo, 48000, 256));
+    mixer.SetSide(kSideBoth);
+    PushTone(mixer, true, 440, kOwnAmp, 4000);
+    PushTone(mixer, false, 1000, kRemoteAmp, 4000);
+    ASSERT_TRUE(PostMessage(window.Handle(), WM_USER + 7, 0, 0));
+    mixer.Stop();
+    EXPECT_TRUE(window.handled);
+    EXPECT_FALSE(window.started);
+    EXPECT_FALSE(QFileInfo::exists(TempPath("during-stop.mp3")));
+    EXPECT_FALSE(mixer.IsThreadRunning());
+    const DecodedMp3 d = DecodeMp3(path);
+    ASSERT_TRUE(d.ok);
+    EXPECT_GE(d.SamplesPerChannel(), 4000L * kChunkSamples * 3);
 }
