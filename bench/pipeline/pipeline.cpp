@@ -46,7 +46,7 @@
 namespace {
 
 constexpr std::uint64_t kMaxAheadBlocks = 512; // sent but not yet encoded, per side (fast mode)
-constexpr int kSendBlocks = 32;                // blocks per write in the fast mode
+constexpr int kSendBlocks = 128;               // blocks per write in the fast mode
 
 double CpuSeconds(int who)
 {

@@ -1,6 +1,8 @@
 #include "audio/BufferPool.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "audio/AudioConstants.h"
@@ -10,10 +12,12 @@ CBufferPool::CBufferPool(std::size_t initialBuffers)
     std::lock_guard lock(m_lock);
     m_all.reserve(initialBuffers);
     m_storage.reserve(initialBuffers);
+    m_free.reserve(initialBuffers);
     for (std::size_t i = 0; i < initialBuffers; ++i) {
         if (CBuffer* b = Make())
-            m_free.insert(b);
+            m_free.push_back(b);
     }
+    std::make_heap(m_free.begin(), m_free.end(), std::greater<>());
 }
 
 CBufferPool::~CBufferPool()
@@ -48,8 +52,9 @@ CBuffer* CBufferPool::Take()
 {
     std::lock_guard lock(m_lock);
     if (!m_free.empty()) {
-        CBuffer* b = *m_free.begin();
-        m_free.erase(m_free.begin());
+        std::pop_heap(m_free.begin(), m_free.end(), std::greater<>());
+        CBuffer* b = m_free.back();
+        m_free.pop_back();
         return b;
     }
     return Make();
@@ -62,7 +67,12 @@ void CBufferPool::Release(CBuffer* buffer)
     buffer->owns = false;
     std::memset(buffer->data, 0, kChunkBytes);
     std::lock_guard lock(m_lock);
-    m_free.insert(buffer);
+    try {
+        m_free.push_back(buffer);
+    } catch (const std::bad_alloc&) {
+        return; // stays out of use; the pool still frees it at the end
+    }
+    std::push_heap(m_free.begin(), m_free.end(), std::greater<>());
 }
 
 std::size_t CBufferPool::Count() const

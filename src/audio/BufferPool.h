@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <vector>
 
 #include "audio/Buffer.h"
@@ -29,7 +28,9 @@ private:
     CBuffer* Make();
 
     mutable std::mutex m_lock;
-    std::set<CBuffer*> m_free; // ordered by address
+    // Free buffers as a min-heap on their addresses: Take gives the lowest, and neither Take nor
+    // Release allocates once the pool has its size.
+    std::vector<CBuffer*> m_free;
     std::vector<std::unique_ptr<std::uint8_t[]>> m_storage;
     std::vector<std::unique_ptr<CBuffer>> m_all;
 };
