@@ -57,7 +57,8 @@ public:
     // Parser (user-interface thread).
     void ParseNotification(const QString& text);
     bool RequestCallAudio(const QString& callId);
-    // Safe from any thread: the request is handed to the user-interface thread.
+    // Safe from any thread: the call table and the requested ids have their own locks, so the
+    // receive thread that saw a connection close queues the commands itself, at once.
     void RerequestAudio();
     void ResetCallState();
     bool PlaceCall(const QString& handle);

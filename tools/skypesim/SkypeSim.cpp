@@ -75,7 +75,13 @@ bool CSkypeSim::Start(QString& error)
         error = QStringLiteral("unknown attach mode %1").arg(m_attachMode);
         return false;
     }
-    return m_window.Create(this, error);
+    if (!m_window.Create(this, error))
+        return false;
+    // Like the client when its API comes up: programs that started first and are waiting hear
+    // that they can discover it now. In "later" mode this waits for the "available" line.
+    if (AttachStatusOfMode(m_attachMode) >= 0)
+        m_window.BroadcastAttach(sim::kAttachApiAvailable);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -14,7 +14,9 @@ Usage: skypesim [options]
 Options:
   --attach MODE        how Discover is answered: succeed (default), pending (1, then 0 after
                        --pending-ms), refuse (2), unavailable (3), later (no answer until the
-                       control line "available")
+                       control line "available"). At start, in every mode but "later",
+                       skypesim broadcasts AttachBroadcast 32769 (API available) once, so a
+                       program that started first discovers it
   --pending-ms MS      delay between the pending answer and the success (default 300)
   --user HANDLE        the signed-in user (default kestrel.tester)
   --contacts LIST      contacts as "handle=Full Name,handle,..." (default
