@@ -41,6 +41,23 @@ constexpr int IDB_ELAPSED_BOX = 2016;       // elapsed-time box background, 72 x
 constexpr int IDB_STICK_NORMAL = 2017;      // 15 x 15 stick-to-Skype: 2019 is the "on" look
 constexpr int IDB_STICK_HOVER = 2018;
 constexpr int IDB_STICK_PRESSED = 2019;
+// History window.
+constexpr int IDB_EXPAND_COLLAPSED = 1016;  // 16 x 16 day-row glyphs: collapsed, expanded
+constexpr int IDB_EXPAND_EXPANDED = 1017;
+constexpr int IDB_PLAY = 1029;              // 24 x 24 player buttons: play, pause, stop, speaker
+constexpr int IDB_PAUSE = 1030;
+constexpr int IDB_PLAYER_STOP = 1031;
+constexpr int IDB_SPEAKER = 1032;
+constexpr int IDB_RECORD_ICONS = 1033;      // four 16 x 16 record icons side by side
+constexpr int IDB_ROW_BUTTONS = 1034;       // four 14 x 14 row buttons side by side
+constexpr int IDB_ROOT_ICON = 1035;         // 16 x 16
+constexpr int IDB_HISTORY_TITLE = 1056;     // 66 x 22 title strip: corner, stretched middle, corner
+constexpr int IDI_MENU_PLAY = 2000;         // 16 x 16 context-menu icons
+constexpr int IDI_MENU_STOP = 2001;
+constexpr int IDI_MENU_CALL = 2002;
+constexpr int IDI_MENU_SEND_IM = 2003;
+constexpr int IDI_MENU_DELETE = 2004;
+constexpr int IDI_MENU_OPEN = 2005;
 
 // Status icons of strip 1010, by index from the left.
 constexpr int kStatusIconUnknown = 0;

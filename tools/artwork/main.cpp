@@ -774,6 +774,291 @@ QImage AppIcon(int size)
     return img;
 }
 
+// ---- history window (1016-1017, 1029-1035, 1056, 2000-2005) -----------------------------------
+const QColor kBlueRow(51, 150, 253);   // the tree's highlighted record row
+const QColor kHistoryInk(0x4a, 0x55, 0x62);
+const QColor kNewAccent(0xfc, 0x8c, 0x05);
+
+// Day-row expand glyphs, 16 x 16: a small chevron, right (collapsed) or down (expanded).
+QImage ExpandGlyph(bool expanded)
+{
+    QImage img = NewImage(16, 16);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x9a, 0xa3, 0xad), 1));
+    p.setBrush(QColor(0xf6, 0xf7, 0xf9));
+    p.drawPath(RoundRect(QRectF(2.5, 2.5, 11, 11), 2.5));
+    QPainterPath v;
+    if (expanded) {
+        v.moveTo(5, 6.5);
+        v.lineTo(8, 9.8);
+        v.lineTo(11, 6.5);
+    } else {
+        v.moveTo(6.5, 5);
+        v.lineTo(9.8, 8);
+        v.lineTo(6.5, 11);
+    }
+    p.setPen(QPen(kHistoryInk, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(v);
+    return img;
+}
+
+// A handset, drawn into a 16 x 16 cell at `o`.
+void Handset(QPainter& p, const QPointF& o, const QColor& col, double scale = 1.0)
+{
+    p.save();
+    p.translate(o);
+    p.scale(scale, scale);
+    QPainterPath h;
+    h.moveTo(3.2, 2.2);
+    h.cubicTo(1.6, 3.4, 1.8, 7.2, 5.2, 10.6);
+    h.cubicTo(8.6, 14.0, 12.4, 14.2, 13.6, 12.6);
+    h.lineTo(11.4, 10.0);
+    h.cubicTo(10.6, 9.6, 10.0, 10.6, 9.4, 10.8);
+    h.cubicTo(8.0, 10.2, 5.8, 8.0, 5.2, 6.6);
+    h.cubicTo(5.4, 6.0, 6.4, 5.4, 6.0, 4.6);
+    h.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(col);
+    p.drawPath(h);
+    p.restore();
+}
+
+// Record icons, four 16 x 16 images: 0 outgoing played, 1 incoming played, 2 outgoing new,
+// 3 incoming new. A handset with an arrow: away from it (outgoing, green) or towards it
+// (incoming, blue); played calls are drawn in grey, new ones in colour with an orange dot.
+QImage RecordIcons()
+{
+    QImage img = NewImage(64, 16);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 4; ++i) {
+        const bool incoming = i % 2 == 1, fresh = i >= 2;
+        const QPointF o(i * 16, 0);
+        const QColor hand = fresh ? kHistoryInk : QColor(0xa4, 0xab, 0xb4);
+        const QColor arrow = !fresh ? QColor(0x9a, 0xa1, 0xaa) : incoming ? QColor(0x1f, 0x78, 0xd1) : QColor(0x1f, 0x9a, 0x3c);
+        Handset(p, o + QPointF(-0.5, 1.5), hand, 0.9);
+        // the arrow in the upper right corner
+        p.setPen(QPen(arrow, 1.7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        const QPointF a = o + QPointF(9.0, 7.0), b = o + QPointF(14.5, 1.5);
+        const QPointF from = incoming ? b : a, to = incoming ? a : b;
+        p.drawLine(from, to);
+        QPainterPath head;
+        if (incoming) {
+            head.moveTo(to + QPointF(0, -3.6));
+            head.lineTo(to);
+            head.lineTo(to + QPointF(3.6, 0));
+        } else {
+            head.moveTo(to + QPointF(-3.6, 0));
+            head.lineTo(to);
+            head.lineTo(to + QPointF(0, 3.6));
+        }
+        p.drawPath(head);
+        if (fresh) {
+            p.setPen(QPen(Qt::white, 1));
+            p.setBrush(kNewAccent);
+            p.drawEllipse(o + QPointF(12.5, 12.5), 2.8, 2.8);
+        }
+    }
+    return img;
+}
+
+// Trash can glyph in a 14 x 14 cell.
+void Trash(QPainter& p, const QPointF& o, const QColor& col, const QColor& grooves)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(col);
+    p.drawPath(RoundRect(QRectF(o.x() + 2.5, o.y() + 2.6, 9, 1.6), 0.6));  // lid
+    p.drawRect(QRectF(o.x() + 5.5, o.y() + 1.2, 3, 1.6));                 // handle
+    QPainterPath body;
+    body.moveTo(o.x() + 3.5, o.y() + 4.8);
+    body.lineTo(o.x() + 10.5, o.y() + 4.8);
+    body.lineTo(o.x() + 9.8, o.y() + 12.6);
+    body.lineTo(o.x() + 4.2, o.y() + 12.6);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setPen(QPen(grooves, 0.9));
+    for (double x : {5.6, 7.0, 8.4})
+        p.drawLine(QPointF(o.x() + x, o.y() + 6.3), QPointF(o.x() + x, o.y() + 11.2));
+}
+
+// Folder glyph (with a small magnifier dot) in a cell of `size` px.
+void Folder(QPainter& p, const QPointF& o, double size, const QColor& back, const QColor& front, const QColor& edge)
+{
+    const double s = size / 14.0;
+    p.save();
+    p.translate(o);
+    p.scale(s, s);
+    p.setPen(QPen(edge, 0.8));
+    p.setBrush(back);
+    QPainterPath b;
+    b.moveTo(1.2, 3.0);
+    b.lineTo(5.2, 3.0);
+    b.lineTo(6.4, 4.4);
+    b.lineTo(12.6, 4.4);
+    b.lineTo(12.6, 11.8);
+    b.lineTo(1.2, 11.8);
+    b.closeSubpath();
+    p.drawPath(b);
+    p.setBrush(front);
+    QPainterPath f;
+    f.moveTo(1.2, 11.8);
+    f.lineTo(2.6, 6.2);
+    f.lineTo(13.6, 6.2);
+    f.lineTo(12.4, 11.8);
+    f.closeSubpath();
+    p.drawPath(f);
+    p.restore();
+}
+
+// Row buttons, four 14 x 14 images: 0 delete on the selected (blue) row, 1 delete on another row,
+// 2 show in folder on the selected row, 3 show in folder on another row.
+QImage RowButtons()
+{
+    QImage img = NewImage(56, 14);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // on the blue row: white glyphs on a slightly darker blue chip
+    for (int i : {0, 2}) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x1f, 0x6f, 0xc8));
+        p.drawPath(RoundRect(QRectF(i * 14 + 0.5, 0.5, 13, 13), 3));
+    }
+    Trash(p, QPointF(0, 0), Qt::white, QColor(0x1f, 0x6f, 0xc8));
+    Folder(p, QPointF(28 + 0.5, 0), 13, QColor(0xd6, 0xe8, 0xff), Qt::white, QColor(0xd6, 0xe8, 0xff));
+    // on a white row: a red trash can and a yellow folder on a light chip
+    for (int i : {1, 3}) {
+        p.setPen(QPen(QColor(0xc9, 0xcf, 0xd6), 1));
+        p.setBrush(QColor(0xf7, 0xf8, 0xfa));
+        p.drawPath(RoundRect(QRectF(i * 14 + 0.5, 0.5, 13, 13), 3));
+    }
+    Trash(p, QPointF(14, 0), kRed, QColor(0xf7, 0xf8, 0xfa));
+    Folder(p, QPointF(42 + 0.5, 0), 13, QColor(0xe0, 0xa8, 0x2e), QColor(0xff, 0xd0, 0x5a), QColor(0xb0, 0x7a, 0x10));
+    return img;
+}
+
+// Root row icon, 16 x 16: a stack of recordings (three rounded cards with a red dot).
+QImage RootIcon()
+{
+    QImage img = NewImage(16, 16);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x6b, 0x74, 0x7e), 1));
+    p.setBrush(QColor(0xdc, 0xe1, 0xe6));
+    p.drawPath(RoundRect(QRectF(4.5, 1.5, 10, 8), 1.5));
+    p.setBrush(QColor(0xea, 0xee, 0xf1));
+    p.drawPath(RoundRect(QRectF(2.5, 3.5, 10, 8), 1.5));
+    p.setBrush(Qt::white);
+    p.drawPath(RoundRect(QRectF(0.5, 5.5, 11, 9), 1.5));
+    RecordMark(p, QPointF(6, 10), 2.6);
+    return img;
+}
+
+// Title strip of the history window, 66 x 22: left corner, a 22 px middle that is stretched,
+// right corner. A light panel (the title text is dark grey) with a red accent and a dark rule.
+QImage HistoryTitle()
+{
+    const int w = 66, h = 22;
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, 0, h);
+    g.setColorAt(0, QColor(0xf4, 0xf6, 0xf8));
+    g.setColorAt(1, QColor(0xdc, 0xe1, 0xe6));
+    p.fillRect(QRect(0, 0, w, h), g);
+    p.fillRect(QRect(0, 0, w, 1), QColor(255, 255, 255));
+    p.fillRect(QRect(0, h - 2, w, 1), kRed);
+    p.fillRect(QRect(0, h - 1, w, 1), QColor(0x9a, 0xa3, 0xad));
+    return img;
+}
+
+// Player buttons, 24 x 24: 1029 play, 1030 pause, 1031 stop, 1032 the speaker picture.
+void GlyphPlay(QPainter& p, const QRectF& r, Look look)
+{
+    const QPointF c = r.center() + QPointF(1, 0);
+    QPainterPath t;
+    t.moveTo(c + QPointF(-3.6, -5));
+    t.lineTo(c + QPointF(5, 0));
+    t.lineTo(c + QPointF(-3.6, 5));
+    t.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 90));
+    p.drawPath(t.translated(0, 1));
+    p.setBrush(GlyphColour(look));
+    p.drawPath(t);
+}
+
+void GlyphSpeaker(QPainter& p, const QRectF& r, Look look)
+{
+    const QPointF o = r.center() + QPointF(-6, -6);
+    QPainterPath s;
+    s.moveTo(o + QPointF(0.5, 4.2));
+    s.lineTo(o + QPointF(3.2, 4.2));
+    s.lineTo(o + QPointF(6.6, 1.0));
+    s.lineTo(o + QPointF(6.6, 11.0));
+    s.lineTo(o + QPointF(3.2, 7.8));
+    s.lineTo(o + QPointF(0.5, 7.8));
+    s.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(GlyphColour(look));
+    p.drawPath(s);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kRedLight, 1.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(o.x() + 5.2, o.y() + 3.2, 4.4, 5.6), -55 * 16, 110 * 16);
+    p.drawArc(QRectF(o.x() + 4.6, o.y() + 0.8, 7.6, 10.4), -55 * 16, 110 * 16);
+}
+
+// Menu icons, 16 x 16: 2000 play, 2001 stop, 2002 call, 2003 send IM, 2004 delete, 2005 open.
+QImage MenuIcon(int id)
+{
+    QImage img = NewImage(16, 16);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    switch (id) {
+    case 2000: {
+        QPainterPath t;
+        t.moveTo(4, 2.5);
+        t.lineTo(13.5, 8);
+        t.lineTo(4, 13.5);
+        t.closeSubpath();
+        p.setBrush(QColor(0x1f, 0x9a, 0x3c));
+        p.drawPath(t);
+        break;
+    }
+    case 2001:
+        p.setBrush(kRed);
+        p.drawPath(RoundRect(QRectF(3, 3, 10, 10), 2));
+        break;
+    case 2002:
+        Handset(p, QPointF(0.5, 0.5), QColor(0x1f, 0x9a, 0x3c), 0.95);
+        break;
+    case 2003: {
+        QPainterPath b;
+        b.addRoundedRect(QRectF(1, 2, 14, 9.5), 3, 3);
+        QPainterPath tail;
+        tail.moveTo(4, 10);
+        tail.lineTo(3.5, 14.5);
+        tail.lineTo(8, 10.5);
+        tail.closeSubpath();
+        p.setBrush(QColor(0x1f, 0x78, 0xd1));
+        p.drawPath(b.united(tail));
+        p.setBrush(Qt::white);
+        for (double x : {5.0, 8.0, 11.0})
+            p.drawEllipse(QPointF(x, 6.8), 1.05, 1.05);
+        break;
+    }
+    case 2004:
+        Trash(p, QPointF(1, 1), kRed, Qt::white);
+        break;
+    case 2005:
+        Folder(p, QPointF(0.5, 0.5), 15, QColor(0xe0, 0xa8, 0x2e), QColor(0xff, 0xd0, 0x5a), QColor(0xb0, 0x7a, 0x10));
+        break;
+    }
+    return img;
+}
+
 // ---- preview ------------------------------------------------------------------------------------
 void Blit(QPainter& p, int x, int y, int id)
 {
@@ -1002,6 +1287,21 @@ int main(int argc, char** argv)
     SaveBitmap(2013, "bar_right", BarCap(false));
     SaveBitmap(2014, "bar_centre", BarCentre());
     SaveBitmap(2015, "bar_filler", BarFiller());
+    // history window
+    SaveBitmap(1016, "expand_collapsed", ExpandGlyph(false));
+    SaveBitmap(1017, "expand_expanded", ExpandGlyph(true));
+    SaveBitmap(1029, "play", Button(24, 6, Look::Normal, GlyphPlay));
+    SaveBitmap(1030, "pause", Button(24, 6, Look::Normal, GlyphPause));
+    SaveBitmap(1031, "player_stop", Button(24, 6, Look::Normal, GlyphStop));
+    SaveBitmap(1032, "speaker", Button(24, 6, Look::Normal, GlyphSpeaker));
+    SaveBitmap(1033, "record_icons", RecordIcons());
+    SaveBitmap(1034, "row_buttons", RowButtons());
+    SaveBitmap(1035, "root_icon", RootIcon());
+    SaveBitmap(1056, "history_title", HistoryTitle());
+    const std::pair<int, const char*> menuIcons[] = {{2000, "menu_play"}, {2001, "menu_stop"}, {2002, "menu_call"},
+                                                     {2003, "menu_im"}, {2004, "menu_delete"}, {2005, "menu_open"}};
+    for (const auto& [id, name] : menuIcons)
+        SaveBitmap(id, name, MenuIcon(id));
     for (int size : {16, 32, 48, 64, 128, 256})
         SaveIcon(size, AppIcon(size));
     WriteQrc();
