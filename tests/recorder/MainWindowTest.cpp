@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
@@ -281,6 +283,44 @@ TEST_F(MainWindowTest, StartHiddenShowsThePopupInstead)
     window->BringToFront();
     testenv::Pump(50);
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, DragTopMostHideAndLevels)
+{
+    Open();
+    window->move(50, 60);
+    // Dragged by its background like a caption.
+    const QPoint from(200, 20);
+    QMouseEvent press(QEvent::MouseButtonPress, from, window->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &press);
+    const QPoint to(230, 45);
+    QMouseEvent move(QEvent::MouseMove, to, window->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, window->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &release);
+    EXPECT_EQ(window->pos(), QPoint(80, 85));
+
+    // Levels arrive as posted messages and set the meters directly.
+    PostMessage(window->Handle(), WM_LEVEL_OWN, 300, 0);
+    PostMessage(window->Handle(), WM_LEVEL_REMOTE, 512, 0);
+    ASSERT_TRUE(testenv::WaitUntil([&] { return window->LevelOwn() == 300 && window->LevelRemote() == 512; }));
+
+    // Top-most is switched and saved at once.
+    static_cast<QAbstractButton*>(window->Control(IDC_TOPMOST))->click();
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    QFile reg(Folders::AppConfig() + "/registry.reg");
+    ASSERT_TRUE(reg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(reg.readAll().contains("\"topmost\"=hex:01"));
+    reg.close();
+    static_cast<QAbstractButton*>(window->Control(IDC_TOPMOST))->click();
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    // Hide hides the window; the program goes on.
+    static_cast<QAbstractButton*>(window->Control(IDC_HIDE))->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), 0);
 }
 
 // The real program: a second copy ends at once with status 0, and SIGTERM ends the first one
