@@ -16,6 +16,7 @@
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/OpenUrl.h"
+#include "settings/DlgOptions.h"
 #include "settings/GeneralProfile.h"
 #include "skype/SkypeLink.h"
 #include "ui/KCBusyProgressCtrl.h"
@@ -48,6 +49,18 @@ CHelloWorldDlg::CHelloWorldDlg(const MainWindowOptions& options, QWidget* parent
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(kMainWindowSize);
     CreateControls();
+    // The tray icon and docking.
+    TrayActions tray;
+    tray.leftClick = [this] { ShowFromTray(); };
+    tray.toggleStick = [this] { ToggleStick(); };
+    tray.exit = [this] { ExitProgram(); };
+    tray.foreground = [this] {
+        raise();
+        activateWindow();
+    };
+    m_trayIcon = std::make_unique<CTrayIcon>(std::move(tray));
+    m_foreignWindows = ForeignWindows::Create();
+    m_docking = std::make_unique<CDocking>(*this, *m_foreignWindows);
 }
 
 CHelloWorldDlg::~CHelloWorldDlg()
@@ -94,6 +107,8 @@ void CHelloWorldDlg::CreateControls()
         // The history window hides with the main window once it exists.
     });
     connect(m_topMost, &QAbstractButton::clicked, this, &CHelloWorldDlg::ToggleTopMost);
+    connect(m_stick, &QAbstractButton::clicked, this, &CHelloWorldDlg::ToggleStick);
+    connect(m_optionsButton, &QAbstractButton::clicked, this, &CHelloWorldDlg::ShowOptions);
     connect(m_startStop, &QAbstractButton::clicked, this, [this] {
         if (m_controller)
             m_controller->OnStartStop();
@@ -116,15 +131,8 @@ void CHelloWorldDlg::Initialise()
     // 2-3. Window text and icon (the About command is on the window's context menu); the tray icon.
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     setWindowIcon(ui::LoadAppIcon());
-    if (m_options.trayIcon && QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_tray = new QSystemTrayIcon(ui::LoadAppIcon(), this);
-        m_tray->setToolTip(QString::fromLatin1(kWindowTitle));
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger)
-                BringToFront();
-        });
-        m_tray->show();
-    }
+    if (m_options.trayIcon)
+        m_trayIcon->Add(Handle());
 
     // 4. Level meters: 20 blocks, 0..512, value 0.
     m_levelOwn->ConfigureAsLevelMeter();
@@ -168,6 +176,8 @@ void CHelloWorldDlg::Initialise()
     // 11. Settings.
     m_profile = CGeneralProfile::Instance();
     m_profile->Load();
+    m_trayIcon->SetProfile(m_profile);
+    m_docking->SetProfile(m_profile);
 
     // 12. Audio capture with both servers listening.
     if (m_options.capture.ownPort == kOwnSidePort && m_options.capture.remotePort == kRemoteSidePort) {
@@ -193,6 +203,11 @@ void CHelloWorldDlg::Initialise()
     // 16. Position.
     RestorePosition();
 
+    // 18. The docked bar's pieces.
+    m_docking->LoadPieces();
+    // 19. Not docked, no client window known yet; the docking poll starts.
+    m_docking->Start(m_options.dockTimerMs);
+
     // 20. The once-per-run version check.
     if (m_options.startUpdateCheck) {
         m_updater = std::make_unique<CAutoUpdater>();
@@ -214,11 +229,9 @@ void CHelloWorldDlg::Initialise()
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     }
 
-    // 23. Free-floating: the five top-row and label controls are shown.
-    for (QWidget* w : {static_cast<QWidget*>(m_hide), static_cast<QWidget*>(m_topMost),
-                       static_cast<QWidget*>(m_stick), static_cast<QWidget*>(m_userLabel),
-                       static_cast<QWidget*>(m_statusLabel)})
-        w->show();
+    // 23. Docked as the settings say: the five free-floating controls hidden and the client's
+    // window looked for; otherwise they are shown.
+    m_docking->ApplyStartupSetting();
 
     ApplyLayout();
     DrawElapsed(0, UiWaiting);
@@ -276,14 +289,13 @@ void CHelloWorldDlg::DestroyOnce()
     m_destroyed = true;
     // The version check first: its thread must not outlive the window it reports to.
     m_updater.reset();
-    // 1. Tray icon.
-    if (m_tray) {
-        m_tray->hide();
-        delete m_tray;
-    }
+    // 1. Tray icon; docking polls no more.
+    m_trayIcon->Delete();
+    m_docking->Timer().stop();
     // 2. Position (when free-floating) and settings.
     if (m_profile) {
-        m_profile->position = PositionText();
+        if (!m_docking->IsDocked())
+            m_profile->position = PositionText();
         m_profile->SetChanged();
         m_profile->Save();
     }
@@ -327,6 +339,8 @@ const CMessageMap<CHelloWorldDlg>& CHelloWorldDlg::MessageMap()
         {WM_SKYPE_ATTACHED, &CHelloWorldDlg::OnSkypeAttached},
         {WM_SKYPE_CALL, &CHelloWorldDlg::OnSkypeCall},
         {WM_SKYPE_REFUSED, &CHelloWorldDlg::OnSkypeRefused},
+        {WM_TRAYICON_NOTIFY, &CHelloWorldDlg::OnTrayNotify},
+        {WM_SKYPE_WINDOWSTATE, &CHelloWorldDlg::OnSkypeWindowState},
     };
     return map;
 }
@@ -560,12 +574,21 @@ int CHelloWorldDlg::LevelRemote() const { return m_levelRemote->GetPos(); }
 
 QRect CHelloWorldDlg::ElapsedRect() const
 {
+    if (m_docking && m_docking->ShowsBar()) {
+        const int meterRight = m_levelOwn->geometry().right() + 1;
+        return QRect(QPoint(meterRight + kDockElapsedFrom, kDockElapsedTop),
+                     QPoint(meterRight + kDockElapsedTo - 1, kDockElapsedBottom - 1));
+    }
     const int left = m_levelOwn->geometry().right() + 1 + kElapsedGap;
     return QRect(QPoint(left, kElapsedTop), QPoint(kElapsedRight - 1, kElapsedBottom - 1));
 }
 
 void CHelloWorldDlg::ApplyLayout()
 {
+    if (m_docking && m_docking->ShowsBar()) {
+        ApplyDockedLayout();
+        return;
+    }
     auto place = [](QWidget* w, const QRect& r) {
         if (w->geometry() != r)
             w->setGeometry(r);
@@ -609,7 +632,9 @@ void CHelloWorldDlg::paintEvent(QPaintEvent*)
 {
     ApplyLayout();
     QPainter p(this);
-    if (!m_background.isNull())
+    if (m_docking && m_docking->ShowsBar())
+        p.drawImage(0, 0, m_docking->Bar());
+    else if (!m_background.isNull())
         p.drawPixmap(0, 0, m_background);
     else
         p.fillRect(rect(), QColor(40, 44, 52));
@@ -677,4 +702,138 @@ void CHelloWorldDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     menu.addAction(QStringLiteral("E&xit"), this, [this] { done(QDialog::Rejected); });
     menu.exec(event->globalPos());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tray icon, docking and options
+
+LRESULT CHelloWorldDlg::OnTrayNotify(WPARAM w, LPARAM l)
+{
+    m_trayIcon->OnNotify(w, l);
+    return 0;
+}
+
+LRESULT CHelloWorldDlg::OnSkypeWindowState(WPARAM w, LPARAM)
+{
+    m_docking->OnWindowState(w);
+    return 0;
+}
+
+void CHelloWorldDlg::ToggleStick()
+{
+    m_docking->ToggleStick();
+}
+
+void CHelloWorldDlg::ShowFromTray()
+{
+    BringToFront();
+    if (m_docking->IsDocked())
+        return;
+    if (QWidget* history = DockedHistoryWidget()) {
+        const QRect main = frameGeometry();
+        history->move(main.left(), main.top() + main.height());
+        history->show();
+    }
+}
+
+void CHelloWorldDlg::ExitProgram()
+{
+    if (m_capture)
+        m_capture->AbortRecording();
+    done(QDialog::Rejected);
+}
+
+void CHelloWorldDlg::ShowOptions()
+{
+    CDlgOptions options(this);
+    options.exec();
+}
+
+QWidget* CHelloWorldDlg::DockedHistoryWidget() const
+{
+    return nullptr;
+}
+
+QRect CHelloWorldDlg::DockHostRect() const
+{
+    return geometry();
+}
+
+void CHelloWorldDlg::DockHostMove(const QRect& rect)
+{
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return;
+    setFixedSize(rect.size());
+    move(rect.topLeft());
+}
+
+void CHelloWorldDlg::DockHostShape(const QRegion& region)
+{
+    setMask(region);
+}
+
+void CHelloWorldDlg::DockHostShowFloatingControls(bool show)
+{
+    for (QWidget* w : {static_cast<QWidget*>(m_hide), static_cast<QWidget*>(m_topMost),
+                       static_cast<QWidget*>(m_stick), static_cast<QWidget*>(m_userLabel),
+                       static_cast<QWidget*>(m_statusLabel)})
+        w->setVisible(show);
+}
+
+bool CHelloWorldDlg::DockHostFloatingControlsShown() const
+{
+    return !m_hide->isHidden();
+}
+
+void CHelloWorldDlg::DockHostHistoryTopMost(bool topMost)
+{
+    QWidget* history = DockedHistoryWidget();
+    if (!history || history->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == topMost)
+        return;
+    const bool wasVisible = history->isVisible();
+    const QRect place = history->geometry();
+    history->setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
+    history->setGeometry(place);
+    if (wasVisible)
+        history->show(); // changing a window flag hides the window
+}
+
+void CHelloWorldDlg::DockHostRedraw()
+{
+    ApplyLayout();
+    repaint();
+}
+
+void CHelloWorldDlg::DockHostHide()
+{
+    hide();
+}
+
+void CHelloWorldDlg::DockHostShowInFront()
+{
+    BringToFront();
+}
+
+void CHelloWorldDlg::ApplyDockedLayout()
+{
+    auto place = [](QWidget* w, const QRect& r) {
+        if (w->geometry() != r)
+            w->setGeometry(r);
+    };
+    const int a = (width() - kBarCentreWidth) / 2;
+    const QSize big(32, 32);
+    place(m_startStop, QRect(QPoint(a + kDockStartStopX, kDockButtonsY), big));
+    place(m_pauseResume, QRect(QPoint(a + kDockPauseResumeX, kDockButtonsY), big));
+    const QRect markOwn(QPoint(a + kDockMarkX, kDockButtonsY), m_markOwn->sizeHint());
+    const QRect markRemote(QPoint(markOwn.left(), markOwn.bottom() + 1 - kMarkOverlap), m_markRemote->sizeHint());
+    place(m_markOwn, markOwn);
+    place(m_markRemote, markRemote);
+    place(m_levelOwn, QRect(QPoint(markOwn.right() + 1, markOwn.top() + kMeterDrop), m_levelOwn->sizeHint()));
+    place(m_levelRemote,
+          QRect(QPoint(markRemote.right() + 1, markRemote.top() + kMeterDrop), m_levelRemote->sizeHint()));
+    int x = m_levelOwn->geometry().right() + 1 + kDockToolsFromMeter;
+    for (CMyButtonST* b : {m_historyButton, m_optionsButton, m_helpButton}) {
+        place(b, QRect(QPoint(x, kDockToolsY), big));
+        x += big.width() + kToolButtonGap;
+    }
 }

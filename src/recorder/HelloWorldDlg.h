@@ -11,9 +11,11 @@
 
 #include "audio/AudioCapture.h"
 #include "platform/MessageWindow.h"
+#include "recorder/Docking.h"
 #include "recorder/MainWindowConstants.h"
 #include "recorder/RecordingController.h"
 #include "recorder/RecorderView.h"
+#include "recorder/TrayIcon.h"
 #include "skype/SkypeConstants.h"
 
 class CAutoUpdater;
@@ -31,9 +33,10 @@ struct MainWindowOptions {
     RecorderTimings recorder;     // the elapsed-time tick
     bool startUpdateCheck = true; // the once-per-run version check
     bool trayIcon = true;
+    int dockTimerMs = kDockTimerMs; // the poll of the client's window
 };
 
-class CHelloWorldDlg : public QDialog, public CMessageWindow, public IRecorderView {
+class CHelloWorldDlg : public QDialog, public CMessageWindow, public IRecorderView, public IDockHost {
     Q_OBJECT
 public:
     explicit CHelloWorldDlg(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
@@ -79,6 +82,30 @@ public:
     static QString MakerPage(const QString& page);
     static int StatusIconFor(int onlineStatus);
 
+    // Tray icon, docking and options.
+    CTrayIcon* TrayIcon() const { return m_trayIcon.get(); }
+    CDocking* Docking() const { return m_docking.get(); }
+    void ToggleStick();
+    // The tray icon's left click: the main window in front and, when free-floating, the
+    // history window below it.
+    void ShowFromTray();
+    // The tray's Exit: the mixer is aborted and the program ends (a running recording gets no
+    // history entry).
+    void ExitProgram();
+    // The options dialog, modal.
+    void ShowOptions();
+
+    // IDockHost
+    QRect DockHostRect() const override;
+    void DockHostMove(const QRect& rect) override;
+    void DockHostShape(const QRegion& region) override;
+    void DockHostShowFloatingControls(bool show) override;
+    bool DockHostFloatingControlsShown() const override;
+    void DockHostHistoryTopMost(bool topMost) override;
+    void DockHostRedraw() override;
+    void DockHostHide() override;
+    void DockHostShowInFront() override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -96,10 +123,15 @@ private:
     LRESULT OnSkypeAttached(WPARAM w, LPARAM l);
     LRESULT OnSkypeCall(WPARAM w, LPARAM l);
     LRESULT OnSkypeRefused(WPARAM w, LPARAM l);
+    LRESULT OnTrayNotify(WPARAM w, LPARAM l);
+    LRESULT OnSkypeWindowState(WPARAM w, LPARAM l);
     static const CMessageMap<CHelloWorldDlg>& MessageMap();
 
     void CreateControls();
     void ApplyLayout();
+    void ApplyDockedLayout();
+    // The history window, for placing it above the docked bar; none until it exists.
+    QWidget* DockedHistoryWidget() const;
     void RestorePosition();
     QString PositionText() const;
 
@@ -112,7 +144,9 @@ private:
     std::unique_ptr<CRecordingController> m_controller;
     std::unique_ptr<CAutoUpdater> m_updater;
     CTaskbarNotifier* m_notifier = nullptr;
-    QPointer<QSystemTrayIcon> m_tray;
+    std::unique_ptr<CTrayIcon> m_trayIcon;
+    std::unique_ptr<IForeignWindows> m_foreignWindows;
+    std::unique_ptr<CDocking> m_docking;
 
     CMyButtonST* m_hide = nullptr;
     CMyButtonST* m_topMost = nullptr;

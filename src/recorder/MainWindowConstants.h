@@ -81,3 +81,41 @@ inline constexpr const char* kTipResume = "Resume Recording";
 inline constexpr const char* kTipHistory = "History";
 inline constexpr const char* kTipOptions = "Options";
 inline constexpr const char* kTipHelp = "Help";
+
+// ---- tray icon and its menu ---------------------------------------------------------------------
+constexpr WPARAM kTrayIconId = 1;
+constexpr LPARAM WM_LBUTTONUP = 0x0202; // mouse messages carried in lParam of WM_TRAYICON_NOTIFY
+constexpr LPARAM WM_RBUTTONUP = 0x0205;
+constexpr int IDR_TRAY_MENU = 146;
+constexpr int ID_TRAY_EXIT = 32772;
+constexpr int ID_TRAY_CHAT_REPLY = 32773;
+constexpr int ID_TRAY_AUTO_RECORD = 32774;
+constexpr int ID_TRAY_BOTH_SIDES = 32775;
+constexpr int ID_TRAY_REMOTE_SIDE = 32776;
+constexpr int ID_TRAY_MY_SIDE = 32777;
+constexpr int ID_TRAY_STICK = 32778;
+inline constexpr const char* kTrayTip = "Kestrel";
+constexpr int kTrayTipMaxChars = 127; // the tip field holds 128 characters with the terminator
+
+// ---- docking under the client's main window ---------------------------------------------------
+constexpr int ID_TIMER_DOCK = 201;
+constexpr int kDockTimerMs = 200;
+inline constexpr const char* kClientWindowClass = "tSkMainForm.UnicodeClass";
+inline constexpr const char* kClientWindowClassOld = "tSkMainForm";
+constexpr int kBarHeight = 45;
+constexpr int kDockMinClientWidth = 500; // narrower client windows are not docked to
+constexpr int kDockWidenedWidth = 508;   // the width a narrower client window is given
+constexpr int kBarCentreWidth = 426;
+constexpr int kBarCapWidth = 37;
+constexpr int kBarFillerWidth = 11;
+// Docked layout, relative to a = (bar width - centre width) / 2.
+constexpr int kDockStartStopX = 11;
+constexpr int kDockPauseResumeX = 53;
+constexpr int kDockMarkX = 93;
+constexpr int kDockButtonsY = 7;
+constexpr int kDockElapsedFrom = 3; // elapsed box from 3 to 75 px right of meter 1005
+constexpr int kDockElapsedTo = 75;
+constexpr int kDockElapsedTop = 6;
+constexpr int kDockElapsedBottom = 38;
+constexpr int kDockToolsFromMeter = 102; // 1011-1013 start this far right of meter 1005
+constexpr int kDockToolsY = 5;

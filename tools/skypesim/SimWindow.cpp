@@ -60,7 +60,8 @@ bool CSimWindow::Create()
     }
     m_display = display;
     const int screen = DefaultScreen(display);
-    m_window = XCreateSimpleWindow(display, RootWindow(display, screen), 100, 100, 320, 600, 1,
+    // No border: the window's rectangle is exactly its geometry.
+    m_window = XCreateSimpleWindow(display, RootWindow(display, screen), 100, 100, 320, 600, 0,
                                    BlackPixel(display, screen), WhitePixel(display, screen));
     XClassHint hint;
     char name[] = "skype";
@@ -82,6 +83,8 @@ bool CSimWindow::Create()
 bool CSimWindow::Control(const QString& how)
 {
     Display* display = Dpy(m_display);
+    if (!m_window)
+        return false;
     if (how == QLatin1String("minimize")) {
         XIconifyWindow(display, m_window, DefaultScreen(display));
         // Without a window manager nobody acts on the request; unmap it ourselves.
@@ -95,6 +98,25 @@ bool CSimWindow::Control(const QString& how)
     } else if (how == QLatin1String("restore")) {
         XMapRaised(display, m_window);
         XFlush(display);
+    } else if (how == QLatin1String("close")) {
+        // The client quits: its window is gone.
+        XDestroyWindow(display, m_window);
+        XSync(display, False);
+        m_window = 0;
+        SimLog("WINDOW", QStringLiteral("closed"));
+        return true;
+    } else if (how.startsWith(QLatin1String("geometry "))) {
+        const QStringList v = how.mid(9).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        bool ok = v.size() == 4;
+        int n[4] = {0, 0, 0, 0};
+        for (int i = 0; ok && i < 4; ++i)
+            n[i] = v[i].toInt(&ok);
+        if (!ok || n[2] <= 0 || n[3] <= 0)
+            return false;
+        XMoveResizeWindow(display, m_window, n[0], n[1], unsigned(n[2]), unsigned(n[3]));
+        XSync(display, False);
+        SimLog("WINDOW", QStringLiteral("geometry %1 %2 %3 %4").arg(n[0]).arg(n[1]).arg(n[2]).arg(n[3]));
+        return true;
     } else {
         return false;
     }
@@ -115,6 +137,8 @@ void CSimWindow::Report(const QString& state)
 void CSimWindow::ProcessEvents()
 {
     Display* display = Dpy(m_display);
+    if (!m_window)
+        return;
     bool minimizing = m_state == QLatin1String("?");
     while (XPending(display) > 0) {
         XEvent event;

@@ -669,9 +669,9 @@ void CSkypeSim::Execute(const QString& rawLine)
     } else if (verb == QLatin1String("windowstate") && words.size() == 2) {
         m_windowState = words[1].toUpper();
         Notify(QStringLiteral("WINDOWSTATE ") + m_windowState);
-    } else if (verb == QLatin1String("window") && words.size() == 2) {
-        if (!m_windowControl || !m_windowControl(words[1].toLower()))
-            SimLog("BADCMD", line + QStringLiteral(" : no window shown, or not minimize|restore|hide"));
+    } else if (verb == QLatin1String("window") && words.size() >= 2) {
+        if (!m_windowControl || !m_windowControl(From(line, 1).toLower()))
+            SimLog("BADCMD", line + QStringLiteral(" : no window shown, or not minimize|restore|hide|close|geometry X Y W H"));
     } else if (verb == QLatin1String("chatmsg") && words.size() >= 5) {
         // chatmsg ID CHAT FROM TEXT...
         m_messages[words[1]] = Message{words[2], words[3], From(line, 4), QStringLiteral("RECEIVED")};

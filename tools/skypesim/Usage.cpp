@@ -77,6 +77,8 @@ Control lines (standard input and scenario files alike; "#" starts a comment):
   contact HANDLE [FULL NAME]    add a contact;  contactstatus HANDLE WORD  notify its status
   userstatus WORD               USERSTATUS WORD;   connstatus WORD  CONNSTATUS WORD
   windowstate WORD              WINDOWSTATE WORD (MINIMIZED, NORMAL, HIDDEN, MAXIMIZED)
+  window minimize|restore|hide  (with --window) change the X11 window; its state is notified
+  window geometry X Y W H       move and resize the X11 window;  window close  destroy it
   notify TEXT                   send TEXT as it stands to every attached program
   incoming CALL HANDLE [pstn]   a ringing incoming call: CALL n STATUS RINGING
   outgoing CALL HANDLE [pstn]   an outgoing call: STATUS ROUTING, then RINGING
