@@ -17,7 +17,9 @@ CEasyPlayer::~CEasyPlayer() { Close(); }
 
 bool CEasyPlayer::Create()
 {
-    Close();
+    const QString path = m_file;
+    Close(); // the media this one replaces
+    m_file = path;
     m_loadFailed = false;
     m_ended = false;
     m_error.clear();
@@ -31,9 +33,8 @@ bool CEasyPlayer::Create()
         else if (status == QMediaPlayer::BufferingMedia || status == QMediaPlayer::BufferedMedia)
             m_ended = false;
     });
-    if (m_file.isEmpty())
+    if (path.isEmpty())
         return false;
-    const QString path = m_file;
     if (!QFileInfo(path).isFile()) {
         m_loadFailed = true;
         m_error = QStringLiteral("The file does not exist.");
@@ -51,12 +52,19 @@ void CEasyPlayer::WaitForLoad()
 {
     QMediaPlayer* player = m_player.get();
     QEventLoop loop;
-    bool failed = false;
+    bool failed = false, prerolling = false;
     auto check = [&] {
         if (player->error() != QMediaPlayer::NoError || player->mediaStatus() == QMediaPlayer::InvalidMedia)
             failed = true;
-        if (failed || player->duration() > 0)
+        if (failed || player->duration() > 0) {
             loop.quit();
+            return;
+        }
+        // Once the media has loaded, a pause makes it preroll, which reveals the length.
+        if (!prerolling && player->mediaStatus() == QMediaPlayer::LoadedMedia) {
+            prerolling = true;
+            player->pause();
+        }
     };
     const auto c1 = connect(player, &QMediaPlayer::durationChanged, &loop, check);
     const auto c2 = connect(player, &QMediaPlayer::mediaStatusChanged, &loop, check);
@@ -64,7 +72,6 @@ void CEasyPlayer::WaitForLoad()
     QTimer bound;
     bound.setSingleShot(true);
     connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
-    player->pause();
     check();
     if (!failed && player->duration() <= 0) {
         bound.start(m_loadTimeoutMs);

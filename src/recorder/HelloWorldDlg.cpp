@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTime>
 
+#include "history/DlgRecHistory.h"
 #include "history/HistoryStore.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
@@ -104,8 +105,10 @@ void CHelloWorldDlg::CreateControls()
 
     connect(m_hide, &QAbstractButton::clicked, this, [this] {
         hide();
-        // The history window hides with the main window once it exists.
+        if (m_historyWindow)
+            m_historyWindow->hide();
     });
+    connect(m_historyButton, &QAbstractButton::clicked, this, &CHelloWorldDlg::ToggleHistoryWindow);
     connect(m_topMost, &QAbstractButton::clicked, this, &CHelloWorldDlg::ToggleTopMost);
     connect(m_stick, &QAbstractButton::clicked, this, &CHelloWorldDlg::ToggleStick);
     connect(m_optionsButton, &QAbstractButton::clicked, this, &CHelloWorldDlg::ShowOptions);
@@ -147,6 +150,9 @@ void CHelloWorldDlg::Initialise()
     // 6. History store.
     m_history = CHistoryStore::Instance();
     m_history->Open(Folders::AppData() + "/record.xml");
+
+    // 7. The history window, hidden.
+    m_historyWindow = new CDlgRecHistory(this);
 
     // 8. Buttons.
     m_historyButton->SetBitmaps(ui::IDB_HISTORY_NORMAL, ui::IDB_HISTORY_HOVER);
@@ -202,6 +208,14 @@ void CHelloWorldDlg::Initialise()
 
     // 16. Position.
     RestorePosition();
+
+    // 17. Every stored record into the history window, in store order; then the counts.
+    for (int i = 0, n = m_history->GetCount(); i < n; ++i) {
+        CHistoryRecord record;
+        if (m_history->GetRecord(i, record))
+            m_historyWindow->AddRecord(record);
+    }
+    m_historyWindow->Recount();
 
     // 18. The docked bar's pieces.
     m_docking->LoadPieces();
@@ -319,6 +333,9 @@ void CHelloWorldDlg::DestroyOnce()
     // 6. History store.
     CHistoryStore::Destroy();
     m_history = nullptr;
+    // 7. The history window saves its position as it goes.
+    delete m_historyWindow;
+    m_historyWindow = nullptr;
     delete m_notifier;
     m_notifier = nullptr;
     // 8. Settings.
@@ -498,11 +515,53 @@ void CHelloWorldDlg::BringToFront()
 
 void CHelloWorldDlg::ShowHistoryWindow()
 {
-    // The history window comes with its own window; until then the store alone keeps the record.
+    if (!m_historyWindow)
+        return;
+    if (!m_historyWindow->isVisible())
+        PlaceHistoryWindow();
+    m_historyWindow->show();
+    m_historyWindow->raise();
 }
 
-void CHelloWorldDlg::AddHistoryRecord(const CHistoryRecord&)
+void CHelloWorldDlg::AddHistoryRecord(const CHistoryRecord& record)
 {
+    if (!m_historyWindow)
+        return;
+    m_historyWindow->AddRecord(record);
+    m_historyWindow->Recount();
+}
+
+void CHelloWorldDlg::ToggleHistoryWindow()
+{
+    if (!m_historyWindow)
+        return;
+    if (m_historyWindow->isVisible()) {
+        m_historyWindow->hide();
+        return;
+    }
+    PlaceHistoryWindow();
+    m_historyWindow->SetTopMost(m_docking && m_docking->IsDocked());
+    m_historyWindow->show();
+}
+
+void CHelloWorldDlg::PlaceHistoryWindow()
+{
+    if (!m_historyWindow)
+        return;
+    if (m_docking && m_docking->IsDocked()) {
+        m_historyWindow->move(m_docking->HistoryPlace(m_historyWindow->frameGeometry().size()).topLeft());
+        return;
+    }
+    const QRect main = frameGeometry();
+    m_historyWindow->move(main.left(), main.top() + main.height());
+}
+
+void CHelloWorldDlg::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    // The history window travels with the main window while it is shown.
+    if (m_historyWindow && m_historyWindow->isVisible())
+        PlaceHistoryWindow();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -751,7 +810,7 @@ void CHelloWorldDlg::ShowOptions()
 
 QWidget* CHelloWorldDlg::DockedHistoryWidget() const
 {
-    return nullptr;
+    return m_historyWindow;
 }
 
 QRect CHelloWorldDlg::DockHostRect() const

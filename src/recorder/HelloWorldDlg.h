@@ -19,6 +19,7 @@
 #include "skype/SkypeConstants.h"
 
 class CAutoUpdater;
+class CDlgRecHistory;
 class CGeneralProfile;
 class CHistoryStore;
 class CKCBusyProgressCtrl;
@@ -85,6 +86,12 @@ public:
     // Tray icon, docking and options.
     CTrayIcon* TrayIcon() const { return m_trayIcon.get(); }
     CDocking* Docking() const { return m_docking.get(); }
+    // The history window (created hidden at start-up), for the tray and docking code.
+    CDlgRecHistory* HistoryWindow() const { return m_historyWindow; }
+    // Control 1011: shows the history window in its place, or hides it.
+    void ToggleHistoryWindow();
+    // Puts the history window under the main window (left edges equal), or above the docked bar.
+    void PlaceHistoryWindow();
     void ToggleStick();
     // The tray icon's left click: the main window in front and, when free-floating, the
     // history window below it.
@@ -113,6 +120,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void done(int result) override;
 
 private:
@@ -147,6 +155,7 @@ private:
     std::unique_ptr<CTrayIcon> m_trayIcon;
     std::unique_ptr<IForeignWindows> m_foreignWindows;
     std::unique_ptr<CDocking> m_docking;
+    CDlgRecHistory* m_historyWindow = nullptr;
 
     CMyButtonST* m_hide = nullptr;
     CMyButtonST* m_topMost = nullptr;
