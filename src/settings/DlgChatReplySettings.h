@@ -4,12 +4,11 @@
 #include <memory>
 
 #include "settings/OptionsPage.h"
+#include "settings/SettingsConstants.h"
 
 namespace Ui {
 class DlgChatReplySettings;
 }
-
-constexpr int kReplyTextMaxChars = 512;
 
 class CDlgChatReplySettings : public COptionsPage {
     Q_OBJECT

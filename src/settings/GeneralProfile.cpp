@@ -81,7 +81,7 @@ bool CGeneralProfile::Load()
     chatreply = ReadFlag(kValChatReply, chatreply);
     onlinereply = ReadFlag(kValOnlineReply, onlinereply);
     notonlinereply = ReadFlag(kValNotOnlineReply, notonlinereply);
-    replytxt = ReadString(kConfigKey, kValReplyTxt, replytxt);
+    replytxt = ReadString(kConfigKey, kValReplyTxt, replytxt, kReplyTextBufferBytes);
     return true;
 }
 

@@ -67,10 +67,11 @@ void CRegisterAccess::Write(const QString& keyPath, const QString& name, DWORD t
     m_dirty = true;
 }
 
-QString CRegisterAccess::ReadString(const QString& keyPath, const QString& name, const QString& def)
+QString CRegisterAccess::ReadString(const QString& keyPath, const QString& name, const QString& def,
+                                    int bufferBytes)
 {
     QByteArray data;
-    if (!Query(keyPath, name, kTextBufferBytes, REG_SZ, CRegistryFile::TextBytes(def), data))
+    if (!Query(keyPath, name, bufferBytes, REG_SZ, CRegistryFile::TextBytes(def), data))
         return def;
     // The text ends at its terminator or at the end of the data; an odd last byte is no character.
     const auto* chars = reinterpret_cast<const char16_t*>(data.constData());

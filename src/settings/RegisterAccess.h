@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/PlatformConstants.h"
+#include "settings/SettingsConstants.h"
 
 class CRegistryFile;
 
@@ -20,7 +21,8 @@ public:
     virtual ~CRegisterAccess();
 
     // keyPath is the key under the root key path ("config").
-    QString ReadString(const QString& keyPath, const QString& name, const QString& def);
+    QString ReadString(const QString& keyPath, const QString& name, const QString& def,
+                       int bufferBytes = kTextBufferBytes);
     DWORD ReadDword(const QString& keyPath, const QString& name, DWORD def);
     std::uint8_t ReadByte(const QString& keyPath, const QString& name, std::uint8_t def);
 

@@ -17,6 +17,11 @@ inline constexpr const char* kRegistryFileName = "registry.reg";
 // Query buffers: a text value of more than kTextBufferBytes (259 characters and a terminator)
 // cannot be read, nor a number of more than 4 bytes, nor a flag of more than 1 byte.
 constexpr int kTextBufferBytes = 520;
+// The reply text may be as long as the options dialog lets it be (512 characters): its buffer is
+// sized for that, so a long reply the user typed is read back instead of being lost to the
+// default at the next start.
+constexpr int kReplyTextMaxChars = 512;
+constexpr int kReplyTextBufferBytes = (kReplyTextMaxChars + 1) * 2;
 constexpr int kDwordBytes = 4;
 constexpr int kByteBytes = 1;
 

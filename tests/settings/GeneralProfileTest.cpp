@@ -92,6 +92,27 @@ TEST_F(ProfileTest, FirstLoadWritesAllNineteenValuesAtTheirDefaults)
     EXPECT_TRUE(text.contains("\"replytxt\"=\"/me is not available for chat.\"\n"));
 }
 
+// The options dialog takes replies of up to 512 characters; such a reply survives a restart, a
+// longer hand-edited one does not.
+TEST_F(ProfileTest, LongestReplyTextIsReadBack)
+{
+    CGeneralProfile profile;
+    profile.Load();
+    profile.replytxt = QString(512, QChar(0x00E9));
+    profile.SetChanged();
+    profile.Save();
+    CGeneralProfile again;
+    again.Load();
+    EXPECT_EQ(again.replytxt, QString(512, QChar(0x00E9)));
+
+    again.replytxt = QString(513, u'r');
+    again.SetChanged();
+    again.Save();
+    CGeneralProfile third;
+    third.Load();
+    EXPECT_EQ(third.replytxt, "/me is not available for chat.");
+}
+
 // Hand-edited stores: what Load makes of each value, and what it writes back.
 TEST_F(ProfileTest, LoadTakesWhatFitsAndReplacesWhatDoesNot)
 {
