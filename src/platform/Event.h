@@ -1,6 +1,7 @@
 #pragma once
 // A small event in the manner of the Win32 ones: auto-reset (one waiter released per Set, the
 // event clears itself) or manual-reset (stays set until Reset).
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -34,8 +35,8 @@ public:
     {
         std::unique_lock lock(m_lock);
         if (timeoutMs < 0)
-            m_cv.wait(lock, [&] { return m_set; });
-        else if (!platform::WaitFor(m_cv, lock, std::chrono::milliseconds(timeoutMs), [&] { return m_set; }))
+            m_cv.wait(lock, [&] { return m_set.load(); });
+        else if (!platform::WaitFor(m_cv, lock, std::chrono::milliseconds(timeoutMs), [&] { return m_set.load(); }))
             return false;
         if (!m_manual)
             m_set = false;
@@ -44,12 +45,14 @@ public:
     bool IsSet() const
     {
         std::lock_guard lock(m_lock);
-        return m_set;
+        return m_set.load();
     }
 
 private:
     const bool m_manual;
-    bool m_set;
+    // Written under the lock; atomic as well, so that a reader never sees a torn or stale value
+    // whatever the sanitizer makes of the condition variable's internal hand-over.
+    std::atomic<bool> m_set;
     mutable std::mutex m_lock;
     std::condition_variable m_cv;
 };
