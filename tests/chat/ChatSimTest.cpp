@@ -6,6 +6,7 @@
 #include "platform/MessageWindow.h"
 #include "settings/GeneralProfile.h"
 #include "skype/SkypeLink.h"
+#include "support/LinkTimings.h"
 #include "support/SkypeSimProcess.h"
 #include "support/TestEnv.h"
 
@@ -23,13 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(testenv::SkypeSimProcess::Executable().isEmpty());
-        SkypeLinkTimings t;
-        t.sendIdleMs = 5;
-        t.sendGapMs = 1;
-        t.sendRetryMs = 1;
-        t.contactsSettleMs = 50;
-        t.copyDataTimeoutMs = 2000;
-        CSkypeLink::SetTimings(t);
+        testenv::UseFastLinkTimings();
         CGeneralProfile::Instance()->SetDefaults();
     }
     void TearDown() override

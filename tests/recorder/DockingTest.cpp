@@ -13,6 +13,7 @@
 #include "recorder/HelloWorldDlg.h"
 #include "settings/GeneralProfile.h"
 #include "skype/SkypeLink.h"
+#include "support/LinkTimings.h"
 #include "support/SkypeSimProcess.h"
 #include "support/TestEnv.h"
 #include "ui/Resources.h"
@@ -58,13 +59,7 @@ protected:
     {
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"));
         ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-        SkypeLinkTimings t;
-        t.contactsSettleMs = 60;
-        t.sendIdleMs = 5;
-        t.sendGapMs = 1;
-        t.sendRetryMs = 1;
-        CSkypeLink::SetTimings(t);
-        CSkypeLink::ResetSendRetryBudget();
+        testenv::UseFastLinkTimings();
         QFile::remove(Folders::AppConfig() + "/registry.reg");
         QFile::remove(CHistoryStore::DefaultPath());
     }

@@ -21,6 +21,7 @@
 #include "recorder/HelloWorldDlg.h"
 #include "settings/GeneralProfile.h"
 #include "skype/SkypeLink.h"
+#include "support/LinkTimings.h"
 #include "support/SkypeSimProcess.h"
 #include "support/TestEnv.h"
 #include "ui/KCBusyProgressCtrl.h"
@@ -46,13 +47,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(testenv::SkypeSimProcess::Executable().isEmpty());
-        SkypeLinkTimings t;
-        t.contactsSettleMs = 60;
-        t.sendIdleMs = 5;
-        t.sendGapMs = 1;
-        t.sendRetryMs = 1;
-        CSkypeLink::SetTimings(t);
-        CSkypeLink::ResetSendRetryBudget();
+        testenv::UseFastLinkTimings();
         testenv::MessageBoxRecorder::Instance().Clear();
         opened.clear();
         SetOpenUrlHandler([this](const QString& url) {

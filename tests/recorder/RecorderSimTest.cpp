@@ -14,6 +14,7 @@
 #include "platform/Folders.h"
 #include "settings/GeneralProfile.h"
 #include "skype/SkypeLink.h"
+#include "support/LinkTimings.h"
 #include "support/SkypeSimProcess.h"
 #include "support/TestEnv.h"
 
@@ -26,14 +27,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(testenv::SkypeSimProcess::Executable().isEmpty());
-        SkypeLinkTimings t;
-        t.keepAliveMs = 60 * 60 * 1000;
-        t.contactsSettleMs = 60;
-        t.sendIdleMs = 5;
-        t.sendGapMs = 1;
-        t.sendRetryMs = 1;
-        CSkypeLink::SetTimings(t);
-        CSkypeLink::ResetSendRetryBudget();
+        testenv::UseFastLinkTimings();
         CSkypeLink::SetHookFactory({});
 
         CAudioMixer::SetInstanceTimings(MixerTimings{20, 2});

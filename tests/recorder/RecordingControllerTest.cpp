@@ -17,6 +17,7 @@
 #include "settings/GeneralProfile.h"
 #include "skype/LocalTransport.h"
 #include "skype/SkypeLink.h"
+#include "support/LinkTimings.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -40,14 +41,7 @@ class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SkypeLinkTimings t;
-        t.keepAliveMs = 60 * 60 * 1000;
-        t.contactsSettleMs = 60;
-        t.sendIdleMs = 5;
-        t.sendGapMs = 1;
-        t.sendRetryMs = 1;
-        CSkypeLink::SetTimings(t);
-        CSkypeLink::ResetSendRetryBudget();
+        testenv::UseFastLinkTimings();
         CSkypeLink::SetHookFactory({});
         CSkypeLink::SetTransportFactory([this] {
             auto tr = std::make_unique<CLocalTransport>();

@@ -12,6 +12,7 @@
 #include "recorder/HelloWorldDlg.h"
 #include "settings/GeneralProfile.h"
 #include "skype/SkypeLink.h"
+#include "support/LinkTimings.h"
 #include "support/SkypeSimProcess.h"
 #include "support/TestEnv.h"
 #include "ui/Resources.h"
@@ -26,13 +27,7 @@ class TrayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SkypeLinkTimings t;
-        t.contactsSettleMs = 60;
-        t.sendIdleMs = 5;
-        t.sendGapMs = 1;
-        t.sendRetryMs = 1;
-        CSkypeLink::SetTimings(t);
-        CSkypeLink::ResetSendRetryBudget();
+        testenv::UseFastLinkTimings();
         QFile::remove(Folders::AppConfig() + "/registry.reg");
         QFile::remove(CHistoryStore::DefaultPath());
         auto* profile = CGeneralProfile::Instance();
