@@ -107,8 +107,9 @@ TEST_P(Mp3FileFormat, WritesTheRequestedFormat)
     const auto l = d.Channel(0);
     const long toneFrom = delay + 200, toneTo = std::lround(kInput * scale) + delay - 200;
     EXPECT_NEAR(Rms(l, toneFrom, toneTo), 12000 / std::sqrt(2.0), 1500);
-    if (c.channels == 2)
+    if (c.channels == 2) {
         EXPECT_LT(Rms(d.Channel(1), toneFrom, toneTo), 300);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
