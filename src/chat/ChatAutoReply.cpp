@@ -3,36 +3,7 @@
 #include "chat/ChatConstants.h"
 #include "settings/GeneralProfile.h"
 #include "skype/SkypeConstants.h"
-
-namespace {
-
-// Chat names compare without regard to ASCII letter case.
-bool SameChat(const QString& a, const QString& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= u'A' && x <= u'Z')
-            x += 32;
-        if (y >= u'A' && y <= u'Z')
-            y += 32;
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-QString AsciiLower(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return out;
-}
-
-} // namespace
+#include "skype/SkypeText.h"
 
 CChatAutoReply::CChatAutoReply(CCommandQueue& queue) : m_queue(queue), m_profile(*CGeneralProfile::Instance())
 {
@@ -52,23 +23,23 @@ bool CChatAutoReply::IsAnsweringStatus(int status)
 void CChatAutoReply::OnNotification(const QString& notification)
 {
     // "CHATMESSAGE <id> CHATNAME <chat>" (or "MESSAGE ..."), the answer to the parser's question.
-    const QString text = notification.trimmed();
+    const QString text = SkypeText::Trim(notification);
     const qsizetype blank = text.indexOf(u' ');
     if (text.isEmpty() || blank < 0)
         return;
-    const QString word = AsciiLower(text.left(blank));
+    const QString word = SkypeText::Lower(text.left(blank));
     if (word != QLatin1String(kMessageWord) && word != QLatin1String(kChatMessageWord))
         return;
-    const QString rest = text.mid(blank + 1).trimmed();
+    const QString rest = SkypeText::Trim(text.mid(blank + 1));
     const qsizetype idEnd = rest.indexOf(u' ');
     if (rest.isEmpty() || idEnd < 0)
         return;
-    const QString tail = rest.mid(idEnd + 1).trimmed();
+    const QString tail = SkypeText::Trim(rest.mid(idEnd + 1));
     const qsizetype propertyEnd = tail.indexOf(u' ');
     const QString property = propertyEnd < 0 ? QString() : tail.left(propertyEnd);
     if (property != QLatin1String(kChatNameProperty))
         return;
-    OnChatName(tail.mid(propertyEnd + 1).trimmed());
+    OnChatName(SkypeText::Trim(tail.mid(propertyEnd + 1)));
 }
 
 void CChatAutoReply::SetUserStatus(int status)
@@ -83,7 +54,7 @@ void CChatAutoReply::SetUserStatus(int status)
 bool CChatAutoReply::OnChatName(const QString& chatName)
 {
     for (const ChatEntry& chat : m_chats) {
-        if (SameChat(chat.name, chatName)) {
+        if (SkypeText::EqualsNoCase(chat.name, chatName)) {
             ReplyIfArmed(chatName);
             return false;
         }
@@ -99,7 +70,7 @@ void CChatAutoReply::ReplyIfArmed(const QString& chatName)
         return;
     ChatEntry* entry = nullptr;
     for (ChatEntry& chat : m_chats) {
-        if (chat.armed && SameChat(chat.name, chatName)) {
+        if (chat.armed && SkypeText::EqualsNoCase(chat.name, chatName)) {
             entry = &chat;
             break;
         }
@@ -123,7 +94,7 @@ void CChatAutoReply::ReplyIfArmed(const QString& chatName)
 bool CChatAutoReply::IsArmed(const QString& chatName) const
 {
     for (const ChatEntry& chat : m_chats)
-        if (SameChat(chat.name, chatName))
+        if (SkypeText::EqualsNoCase(chat.name, chatName))
             return chat.armed;
     return false;
 }

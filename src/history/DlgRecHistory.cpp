@@ -682,31 +682,18 @@ void CDlgRecHistory::resizeEvent(QResizeEvent* event)
 void CDlgRecHistory::mousePressEvent(QMouseEvent* event)
 {
     // The window has no caption: it is dragged from any point of its background.
-    if (event->button() == Qt::LeftButton) {
-        if (windowHandle() && windowHandle()->startSystemMove()) {
-            event->accept();
-            return;
-        }
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-        event->accept();
-        return;
-    }
-    QDialog::mousePressEvent(event);
+    if (!m_drag.Press(this, event))
+        QDialog::mousePressEvent(event);
 }
 
 void CDlgRecHistory::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
-        event->accept();
-        return;
-    }
-    QDialog::mouseMoveEvent(event);
+    if (!m_drag.Move(this, event))
+        QDialog::mouseMoveEvent(event);
 }
 
 void CDlgRecHistory::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_dragging = false;
+    m_drag.Release();
     QDialog::mouseReleaseEvent(event);
 }

@@ -17,6 +17,7 @@
 #include "history/HistoryWindowConstants.h"
 #include "history/TreeCtrlBT.h"
 #include "platform/MessageWindow.h"
+#include "ui/BackgroundDrag.h"
 
 class CContactList;
 class CGeneralProfile;
@@ -134,7 +135,6 @@ private:
     int m_playBitmap = 0;
     QTimer m_timer;
     MenuChooser m_menuChooser;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
+    ui::CBackgroundDrag m_drag;
     bool m_destroyed = false;
 };

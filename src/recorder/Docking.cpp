@@ -201,29 +201,9 @@ QImage CDocking::BuildBar(int width, const QImage& left, const QImage& right, co
 
 QRegion CDocking::RegionFromBitmap(const QImage& bitmap, const QColor& key)
 {
-    if (bitmap.isNull())
-        return {};
-    const QImage img = bitmap.convertToFormat(QImage::Format_RGB32);
-    auto isKey = [&](QRgb c) { return qRed(c) == key.red() && qBlue(c) == key.blue() && qGreen(c) == 255; };
-    // Runs of kept pixels row by row: the same shape as cutting each key pixel out of the
-    // whole rectangle, built in one pass.
-    QVector<QRect> rects;
-    for (int y = 0; y < img.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-        int x = 0;
-        while (x < img.width()) {
-            while (x < img.width() && isKey(line[x]))
-                ++x;
-            const int start = x;
-            while (x < img.width() && !isKey(line[x]))
-                ++x;
-            if (x > start)
-                rects.append(QRect(start, y, x - start, 1));
-        }
-    }
-    QRegion region;
-    region.setRects(rects.constData(), int(rects.size()));
-    return region;
+    // Both keys of the bar and the background have a green of 255, for which "red and blue equal
+    // to the key's, green exactly 255" is the plain colour match of the shared shape builder.
+    return ui::RegionFromImage(bitmap, key);
 }
 
 QRegion CDocking::FloatingRegion()

@@ -84,8 +84,8 @@ public:
     // The bar picture for width w (w >= 500) from the four pieces.
     static QImage BuildBar(int width, const QImage& left, const QImage& right, const QImage& centre,
                            const QImage& filler);
-    // The window shape of a picture: the whole picture less every pixel whose red and blue are
-    // the key's and whose green is 255.
+    // The window shape of a picture: the whole picture less every pixel of the key colour (white
+    // for the bar, pure green for the background).
     static QRegion RegionFromBitmap(const QImage& bitmap, const QColor& key);
     // The free-floating shape: background 129 less its pure-green pixels.
     static QRegion FloatingRegion();

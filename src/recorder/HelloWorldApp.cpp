@@ -13,7 +13,6 @@
 #include "platform/OpenUrl.h"
 #include "platform/SingleInstance.h"
 #include "recorder/HelloWorldDlg.h"
-#include "update/AutoUpdater.h"
 
 namespace {
 
@@ -60,7 +59,6 @@ int CHelloWorldApp::Run()
     QApplication::setQuitOnLastWindowClosed(false);
     InstallGuiMessageBox();
     SetOpenUrlHandler([](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); });
-    CAutoUpdater::SetOpenUrlHandler([](const QString& url) { OpenUrl(url); });
     InstallSignalHandlers(qApp);
 
     int status = 0;

@@ -149,7 +149,7 @@ void CHelloWorldDlg::Initialise()
 
     // 6. History store.
     m_history = CHistoryStore::Instance();
-    m_history->Open(Folders::AppData() + "/record.xml");
+    m_history->Open(CHistoryStore::DefaultPath());
 
     // 7. The history window, hidden.
     m_historyWindow = new CDlgRecHistory(this);
@@ -176,7 +176,7 @@ void CHelloWorldDlg::Initialise()
     m_elapsedBox = ui::LoadBitmap(ui::IDB_ELAPSED_BOX);
     if (!m_background.isNull()) {
         setFixedSize(m_background.size());
-        setMask(ui::RegionFromImage(ui::LoadBitmapImage(ui::IDB_BACKGROUND), ui::kMainWindowKey));
+        setMask(CDocking::FloatingRegion());
     }
 
     // 11. Settings.
@@ -642,16 +642,34 @@ QRect CHelloWorldDlg::ElapsedRect() const
     return QRect(QPoint(left, kElapsedTop), QPoint(kElapsedRight - 1, kElapsedBottom - 1));
 }
 
+namespace {
+// Moves a control only when it is not already in place.
+void place(QWidget* w, const QRect& r)
+{
+    if (w->geometry() != r)
+        w->setGeometry(r);
+}
+} // namespace
+
+// The two side marks, the remote one under the own one overlapping it, each with its meter
+// directly right of it and a little lower.
+void CHelloWorldDlg::PlaceMarksAndMeters(const QPoint& markOwnTopLeft)
+{
+    const QRect markOwn(markOwnTopLeft, m_markOwn->sizeHint());
+    const QRect markRemote(QPoint(markOwn.left(), markOwn.bottom() + 1 - kMarkOverlap), m_markRemote->sizeHint());
+    place(m_markOwn, markOwn);
+    place(m_markRemote, markRemote);
+    place(m_levelOwn, QRect(QPoint(markOwn.right() + 1, markOwn.top() + kMeterDrop), m_levelOwn->sizeHint()));
+    place(m_levelRemote,
+          QRect(QPoint(markRemote.right() + 1, markRemote.top() + kMeterDrop), m_levelRemote->sizeHint()));
+}
+
 void CHelloWorldDlg::ApplyLayout()
 {
     if (m_docking && m_docking->ShowsBar()) {
         ApplyDockedLayout();
         return;
     }
-    auto place = [](QWidget* w, const QRect& r) {
-        if (w->geometry() != r)
-            w->setGeometry(r);
-    };
     const int right = width();
     const QSize hideSize = m_hide->sizeHint();
     const QSize pinSize = m_topMost->sizeHint();
@@ -665,14 +683,7 @@ void CHelloWorldDlg::ApplyLayout()
     const QSize big(32, 32);
     place(m_startStop, QRect(kStartStopPos, big));
     place(m_pauseResume, QRect(kPauseResumePos, big));
-    const QRect markOwn(QPoint(kPauseResumePos.x() + big.width() + kMarkGap, kPauseResumePos.y()),
-                        m_markOwn->sizeHint());
-    const QRect markRemote(QPoint(markOwn.left(), markOwn.bottom() + 1 - kMarkOverlap), m_markRemote->sizeHint());
-    place(m_markOwn, markOwn);
-    place(m_markRemote, markRemote);
-    place(m_levelOwn, QRect(QPoint(markOwn.right() + 1, markOwn.top() + kMeterDrop), m_levelOwn->sizeHint()));
-    place(m_levelRemote,
-          QRect(QPoint(markRemote.right() + 1, markRemote.top() + kMeterDrop), m_levelRemote->sizeHint()));
+    PlaceMarksAndMeters(QPoint(kPauseResumePos.x() + big.width() + kMarkGap, kPauseResumePos.y()));
 
     int x = kToolButtonsPos.x();
     for (CMyButtonST* b : {m_historyButton, m_optionsButton, m_helpButton}) {
@@ -728,28 +739,19 @@ void CHelloWorldDlg::showEvent(QShowEvent* event)
 
 void CHelloWorldDlg::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-        event->accept();
-        return;
-    }
-    QDialog::mousePressEvent(event);
+    if (!m_drag.Press(this, event))
+        QDialog::mousePressEvent(event);
 }
 
 void CHelloWorldDlg::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
-        event->accept();
-        return;
-    }
-    QDialog::mouseMoveEvent(event);
+    if (!m_drag.Move(this, event))
+        QDialog::mouseMoveEvent(event);
 }
 
 void CHelloWorldDlg::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_dragging = false;
+    m_drag.Release();
     QDialog::mouseReleaseEvent(event);
 }
 
@@ -875,21 +877,11 @@ void CHelloWorldDlg::DockHostShowInFront()
 
 void CHelloWorldDlg::ApplyDockedLayout()
 {
-    auto place = [](QWidget* w, const QRect& r) {
-        if (w->geometry() != r)
-            w->setGeometry(r);
-    };
     const int a = (width() - kBarCentreWidth) / 2;
     const QSize big(32, 32);
     place(m_startStop, QRect(QPoint(a + kDockStartStopX, kDockButtonsY), big));
     place(m_pauseResume, QRect(QPoint(a + kDockPauseResumeX, kDockButtonsY), big));
-    const QRect markOwn(QPoint(a + kDockMarkX, kDockButtonsY), m_markOwn->sizeHint());
-    const QRect markRemote(QPoint(markOwn.left(), markOwn.bottom() + 1 - kMarkOverlap), m_markRemote->sizeHint());
-    place(m_markOwn, markOwn);
-    place(m_markRemote, markRemote);
-    place(m_levelOwn, QRect(QPoint(markOwn.right() + 1, markOwn.top() + kMeterDrop), m_levelOwn->sizeHint()));
-    place(m_levelRemote,
-          QRect(QPoint(markRemote.right() + 1, markRemote.top() + kMeterDrop), m_levelRemote->sizeHint()));
+    PlaceMarksAndMeters(QPoint(a + kDockMarkX, kDockButtonsY));
     int x = m_levelOwn->geometry().right() + 1 + kDockToolsFromMeter;
     for (CMyButtonST* b : {m_historyButton, m_optionsButton, m_helpButton}) {
         place(b, QRect(QPoint(x, kDockToolsY), big));

@@ -17,6 +17,7 @@
 #include "recorder/RecorderView.h"
 #include "recorder/TrayIcon.h"
 #include "skype/SkypeConstants.h"
+#include "ui/BackgroundDrag.h"
 
 class CAutoUpdater;
 class CDlgRecHistory;
@@ -137,6 +138,7 @@ private:
 
     void CreateControls();
     void ApplyLayout();
+    void PlaceMarksAndMeters(const QPoint& markOwnTopLeft);
     void ApplyDockedLayout();
     // The history window, for placing it above the docked bar; none until it exists.
     QWidget* DockedHistoryWidget() const;
@@ -178,6 +180,5 @@ private:
     bool m_startupFinished = false;
     bool m_destroyed = false;
     bool m_hiddenAtStart = false;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
+    ui::CBackgroundDrag m_drag;
 };

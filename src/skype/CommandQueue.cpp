@@ -45,12 +45,6 @@ void CCommandQueue::Clear()
     m_commands.clear();
 }
 
-bool CCommandQueue::IsOpen() const
-{
-    std::lock_guard lock(m_lock);
-    return m_open;
-}
-
 std::size_t CCommandQueue::Size() const
 {
     std::lock_guard lock(m_lock);

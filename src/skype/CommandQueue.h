@@ -15,7 +15,6 @@ public:
     void Open();
     void Close();
     void Clear();
-    bool IsOpen() const;
     std::size_t Size() const;
 
 private:

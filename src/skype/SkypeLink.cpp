@@ -137,8 +137,9 @@ bool CSkypeLink::Start(HWND mainWindow)
         return true;
     m_transport = g_transportFactory ? g_transportFactory() : std::make_unique<CDBusTransport>();
     // A fresh class name per run keeps two running copies from sharing one.
-    m_className = QString::fromLatin1(kApiWindowClassPrefix) + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!m_transport || !m_transport->Create(this, m_className)) {
+    const QString className =
+        QString::fromLatin1(kApiWindowClassPrefix) + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (!m_transport || !m_transport->Create(this, className)) {
         m_transport.reset();
         return false;
     }
@@ -305,9 +306,7 @@ UINT CSkypeLink::SendOne(const QString& command)
     QByteArray data = command.toUtf8();
     if (data.isEmpty())
         return 0;
-    data.append('\0');
-    if (data.size() > kSendBufferBytes)
-        return 0; // refused by Enqueue already; never sent cut short
+    data.append('\0'); // fits the send buffer: the queue takes no command that does not
     QString client;
     {
         std::lock_guard lock(m_sharedLock);

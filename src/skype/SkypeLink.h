@@ -107,7 +107,6 @@ private:
     void QueueFullNameRequest(const QString& handle);
     void Post(UINT msg, WPARAM w, LPARAM l);
     void RestartContactsTimer();
-    void DoRerequestAudio();
 
     // Parser pieces.
     void ParseUsers(const QString& rest);
@@ -132,7 +131,6 @@ private:
     QString m_currentUser;
 
     std::atomic<HWND> m_mainWindow{kNoWindow};
-    QString m_className;
     std::atomic<int> m_userStatus{0};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_windowCreated{false};

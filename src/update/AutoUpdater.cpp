@@ -12,16 +12,10 @@
 #include <chrono>
 
 #include "platform/MessageBox.h"
+#include "platform/OpenUrl.h"
 #include "settings/GeneralProfile.h"
 
 namespace {
-
-std::mutex g_openUrlLock;
-CAutoUpdater::OpenUrlHandler& OpenUrl()
-{
-    static CAutoUpdater::OpenUrlHandler handler;
-    return handler;
-}
 
 // How often a running fetch looks whether the program is ending.
 constexpr int kStopPollMs = 20;
@@ -33,12 +27,6 @@ bool IsNoConnection(QNetworkReply::NetworkError error)
 }
 
 } // namespace
-
-void CAutoUpdater::SetOpenUrlHandler(OpenUrlHandler handler)
-{
-    std::lock_guard lock(g_openUrlLock);
-    OpenUrl() = std::move(handler);
-}
 
 CAutoUpdater::CAutoUpdater(const UpdateSettings& settings) : m_settings(settings)
 {
@@ -112,18 +100,12 @@ void CAutoUpdater::Run(HWND mainWindow)
 
 void CAutoUpdater::OpenPage(const QString& url)
 {
-    OpenUrlHandler handler;
-    {
-        std::lock_guard lock(g_openUrlLock);
-        handler = OpenUrl();
-    }
-    if (!handler)
-        return;
+    // The desktop's handler runs on the user-interface thread.
     QCoreApplication* app = QCoreApplication::instance();
     if (app && QThread::currentThread() != app->thread())
-        QMetaObject::invokeMethod(app, [handler, url] { handler(url); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(app, [url] { OpenUrl(url); }, Qt::QueuedConnection);
     else
-        handler(url);
+        OpenUrl(url);
 }
 
 int CAutoUpdater::Check()

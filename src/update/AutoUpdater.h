@@ -43,11 +43,6 @@ public:
     int LastResult() const { return m_lastResult; }
     bool IsFinished() const { return m_finished; }
 
-    // Opens a web page. The application installs one that opens the browser; it is called on
-    // the user-interface thread.
-    using OpenUrlHandler = std::function<void(const QString& url)>;
-    static void SetOpenUrlHandler(OpenUrlHandler handler);
-
 private:
     void Run(HWND mainWindow);
     void OpenPage(const QString& url);

@@ -10,6 +10,7 @@
 #include "platform/MessageWindow.h"
 #include "skype/LocalTransport.h"
 #include "skype/SkypeLink.h"
+#include "support/LinkTimings.h"
 #include "support/TestEnv.h"
 
 struct PostedEvent {
@@ -45,16 +46,11 @@ public:
 
 inline SkypeLinkTimings FastTimings()
 {
-    SkypeLinkTimings t;
+    SkypeLinkTimings t = testenv::FastLinkTimings();
     t.keepAliveMs = 60 * 60 * 1000; // ticks are driven by hand unless a test wants the timer
-    t.contactsSettleMs = 60;
-    t.sendIdleMs = 5;
-    t.sendGapMs = 1;
-    t.sendRetryMs = 1;
     t.openChatWaits = 60;
     t.openChatWaitMs = 3;
     t.openChatSettleMs = 20;
-    t.copyDataTimeoutMs = 2000;
     return t;
 }
 

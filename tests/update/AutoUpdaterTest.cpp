@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "support/TestEnv.h"
+#include "platform/OpenUrl.h"
 #include "update/AutoUpdater.h"
 
 namespace {
@@ -59,11 +60,14 @@ protected:
         testenv::MessageBoxRecorder::Instance().Clear();
         opened = std::make_shared<std::vector<QString>>();
         auto list = opened;
-        CAutoUpdater::SetOpenUrlHandler([list](const QString& url) { list->push_back(url); });
+        SetOpenUrlHandler([list](const QString& url) {
+            list->push_back(url);
+            return true;
+        });
     }
     void TearDown() override
     {
-        CAutoUpdater::SetOpenUrlHandler(nullptr);
+        SetOpenUrlHandler(nullptr);
         testenv::MessageBoxRecorder::Instance().Clear();
     }
     static UpdateSettings Settings(const QString& site, int delayMs = 1)
